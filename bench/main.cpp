@@ -1,0 +1,136 @@
+// tolvo-bench: prints one "name value" line per figure.
+#include "app/datafile.h"
+#include "dictionary/dictionary.h"
+#include "literalsearch.h"
+#include "platform/cp932.h"
+#include "search/searchengine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QStringList kWorkedExample = {u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+
+double medianMicroseconds(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void print(const char *name, double value)
+{
+    printf("%s %.3f\n", name, value);
+    fflush(stdout);
+}
+
+volatile quint64 g_sink;
+
+// The least any search must do: read each line's first character once per
+// letter and visit the partners of the matching lines.
+void bareScan(const DictionaryStore &d, const QStringList &letters)
+{
+    quint64 sum = 0;
+    const char16_t *first = d.firstUnits();
+    const char16_t *text = d.text();
+    const qsizetype *off = d.offsets().data();
+    for (const QString &l : letters) {
+        const char16_t c = l[0].unicode();
+        for (qint32 n = 0; n < d.lineCount(); ++n)
+            if (first[n] == c)
+                for (qsizetype p = off[n] + 1; p < off[n + 1]; ++p)
+                    sum += text[p];
+    }
+    g_sink = sum;
+}
+
+// A dictionary of a million lines: heads and partners drawn from the kanji
+// that code page 932 can hold.
+QString writeMillionLineDictionary(const QTemporaryDir &dir)
+{
+    QList<QChar> kanji;
+    for (char16_t u = 0x4E00; u < 0x9FA0 && kanji.size() < 3000; u += 3) {
+        QByteArray b;
+        if (cp932::encode(QString(QChar(u)), &b))
+            kanji.append(QChar(u));
+    }
+    QRandomGenerator rng(20);
+    QByteArray bytes;
+    bytes.reserve(1'000'000 * 30);
+    QString line;
+    for (int i = 0; i < 1'000'000; ++i) {
+        line.clear();
+        const int len = 2 + int(rng.bounded(20));
+        for (int k = 0; k < len; ++k)
+            line += kanji[rng.bounded(kanji.size())];
+        QByteArray b;
+        cp932::encode(line, &b);
+        bytes += b;
+        bytes += "\r\n";
+    }
+    const QString path = dir.filePath(u"million.dic"_s);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QString dictionaryPath = DataFilePath(u".dic"_s);
+    bool skipLarge = false;
+    const QStringList args = app.arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if ((args[i] == u"-d" || args[i] == u"--dictionary") && i + 1 < args.size())
+            dictionaryPath = args[++i];
+        else if (args[i] == u"--quick")
+            skipLarge = true;
+    }
+
+    DictionaryStore &shipped = basMain::Dictionary();
+    if (ReadDictionaryFile(dictionaryPath, shipped) != DictionaryLoad::Loaded) {
+        fprintf(stderr, "tolvo-bench: cannot load %s\n", qPrintable(dictionaryPath));
+        return 2;
+    }
+    SearchEngine engine;
+    FixedLetters hooks(kWorkedExample);
+    const double engineUs = medianMicroseconds(201, [&] { engine.run(shipped, hooks); });
+    const double literalUs = medianMicroseconds(21, [&] { literalSearch(kWorkedExample); });
+    const double bareUs = medianMicroseconds(201, [&] { bareScan(shipped, kWorkedExample); });
+    print("search_us", engineUs);
+    print("search_speedup_vs_literal", literalUs / engineUs);
+    print("search_over_scan_bound", engineUs / bareUs);
+
+    if (!skipLarge) {
+        QTemporaryDir dir;
+        const QString path = writeMillionLineDictionary(dir);
+        DictionaryStore large;
+        const double loadUs = medianMicroseconds(3, [&] { ReadDictionaryFile(path, large); });
+        print("load_1m_ms", loadUs / 1000.0);
+        QStringList letters;
+        for (int i = 0; i < kLetterBoxCount; ++i)
+            letters += large.lineView(1 + i * 1000).left(1).toString();
+        FixedLetters largeHooks(letters);
+        print("search_1m_ms", medianMicroseconds(11, [&] { engine.run(large, largeHooks); }) / 1000.0);
+    }
+    return 0;
+}

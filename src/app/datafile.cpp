@@ -1,0 +1,22 @@
+#include "app/datafile.h"
+#include "appinfo.h"
+
+#include <QCoreApplication>
+
+QString ProductName()
+{
+    return QString::fromUtf16(appinfo::kProductName);
+}
+
+QString DataFilePathIn(const QString &directory, const QString &extension)
+{
+    QString path = directory;
+    if (!path.endsWith(u'\\') && !path.endsWith(u'/'))
+        path += directory.contains(u'\\') && !directory.contains(u'/') ? u'\\' : u'/';
+    return path + ProductName() + extension;
+}
+
+QString DataFilePath(const QString &extension)
+{
+    return DataFilePathIn(QCoreApplication::applicationDirPath(), extension);
+}

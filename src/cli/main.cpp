@@ -1,0 +1,146 @@
+// tolvo-solve: the common-kanji search from a terminal.
+#include "app/datafile.h"
+#include "appinfo.h"
+#include "dictionary/dictionary.h"
+#include "search/searchengine.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+void writeOut(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [文字...]\n"
+        u"Usage:  tolvo-solve [-d|--dictionary FILE] [LETTERS...]\n"
+        u"\n"
+        u"与えられた漢字（最大六文字）のすべてと二字熟語を作る漢字を辞書から探します。\n"
+        u"Finds the kanji that forms a two-kanji word with every given kanji.\n"
+        u"\n"
+        u"  文字 / LETTERS  一つの引数が一問です。その文字が文字欄 0, 1, … に順に入ります（七文字以上は誤り）。\n"
+        u"                  Each argument is one puzzle; its characters fill the letter boxes\n"
+        u"                  0, 1, … in order (more than six characters is an error).\n"
+        u"                  引数がなければ標準入力から一行一問で読みます（タブ以降、空行、# で始まる行は無視）。\n"
+        u"                  Without arguments, reads one puzzle per line from standard input\n"
+        u"                  (text after a TAB, blank lines and lines starting with # are ignored).\n"
+        u"  -d, --dictionary 辞書ファイル（既定: プログラムと同じフォルダの tolvo.dic）\n"
+        u"                  the dictionary (default: tolvo.dic beside the program)\n"
+        u"  -h, --help      この説明 / this help\n"
+        u"\n"
+        u"出力 / Output (UTF-8): 一問につき一行 / one line per puzzle:\n"
+        u"  文字<TAB>答え<TAB>候補:ヒット数 …   letters<TAB>answer<TAB>kanji:hits …\n"
+        u"  例 / example:  tolvo-solve 続家版露身発  →  続家版露身発<TAB>出<TAB>出:6 …\n"
+        u"  答えがなければ二番目の欄は空です。The answer field is empty when there is none.\n"
+        u"\n"
+        u"終了コード / Exit status: 0 すべてに答えあり / every puzzle answered;\n"
+        u"  1 答えのない問題あり / some puzzle has no answer;\n"
+        u"  2 使い方の誤りか辞書を読めない / usage error or unreadable dictionary.\n")
+        + u"\ntolvo-solve " + QString::number(appinfo::kVersionMajor) + u'.'
+        + QString::number(appinfo::kVersionMinor) + u" (Build: " + QString::number(appinfo::kVersionRevision)
+        + u")\n";
+}
+
+int usageError(const QString &why)
+{
+    writeOut(stderr, u"tolvo-solve: " + why + u"\n" + QStringLiteral(u"詳しくは tolvo-solve --help を見てください。\n"));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+
+    QString dictionaryPath;
+    QStringList puzzles;
+    bool readStdin = true;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == u"-h" || a == u"--help") {
+            writeOut(stdout, helpText());
+            return 0;
+        }
+        if (a == u"-d" || a == u"--dictionary") {
+            if (i + 1 >= args.size())
+                return usageError(QStringLiteral(u"-d には辞書ファイルを指定してください。"));
+            dictionaryPath = args[++i];
+        } else if (a.startsWith(u"--dictionary=")) {
+            dictionaryPath = a.mid(13);
+        } else if (a == u"--") {
+            puzzles += args.mid(i + 1);
+            readStdin = false;
+            break;
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            return usageError(QStringLiteral(u"不明なオプションです: ") + a);
+        } else {
+            puzzles += a;
+            readStdin = false;
+        }
+    }
+
+    if (readStdin) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly))
+            return usageError(QStringLiteral(u"標準入力を読めません。"));
+        for (;;) {
+            const QByteArray raw = in.readLine();
+            if (raw.isEmpty())
+                break;
+            QString line = QString::fromUtf8(raw);
+            while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+                line.chop(1);
+            if (line.isEmpty() || line.startsWith(u'#'))
+                continue;
+            const qsizetype tab = line.indexOf(u'\t');
+            puzzles += tab < 0 ? line : line.left(tab);
+        }
+    }
+    for (const QString &p : puzzles)
+        if (p.size() > kLetterBoxCount)
+            return usageError(QStringLiteral(u"一問の文字は六文字までです: ") + p);
+
+    if (dictionaryPath.isEmpty())
+        dictionaryPath = DataFilePath(QStringLiteral(".dic"));
+    DictionaryStore dictionary;
+    textfile::FileError error;
+    switch (ReadDictionaryFile(dictionaryPath, dictionary, &error)) {
+    case DictionaryLoad::OpenFailed:
+        writeOut(stderr, DictionaryOpenFailedText(error).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) + u"\n" + dictionaryPath + u"\n");
+        return 2;
+    case DictionaryLoad::NoLines:
+        writeOut(stderr, DictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");
+        return 2;
+    case DictionaryLoad::Loaded:
+        break;
+    }
+
+    SearchEngine engine;
+    bool allAnswered = true;
+    for (const QString &puzzle : puzzles) {
+        QStringList boxes;
+        for (QChar c : puzzle)
+            boxes += QString(c);
+        FixedLetters hooks(boxes);
+        const SearchResult result = engine.run(dictionary, hooks);
+        QStringList listed;
+        for (const Candidate &c : result.listed())
+            listed += QString(c.kanji) + u':' + QString::number(c.hits);
+        writeOut(stdout, puzzle + u'\t' + result.answer() + u'\t' + listed.join(u' ') + u'\n');
+        allAnswered = allAnswered && result.hasAnswer();
+    }
+    fflush(stdout);
+    return allAnswered ? 0 : 1;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// Shift_JIS as Windows writes it (code page 932). The mapping comes from the
+// platform's "windows-31j" converter, read once into tables; decoding then
+// never depends on converter state, and a byte that does not decode becomes
+// U+FFFD instead of the converter's SUB character.
+namespace cp932 {
+
+// False, with the reason, when the platform has no windows-31j converter.
+// Nothing is ever decoded with another encoding in its place.
+bool available(QString *why = nullptr);
+
+// Decodes one piece of text that starts on a character boundary.
+QString decode(QByteArrayView bytes);
+
+// Encodes text; false when some character has no code in code page 932
+// (the caller must not write a '?' in its place). *badChar gets the first one.
+bool encode(QStringView text, QByteArray *out, QString *badChar = nullptr);
+
+} // namespace cp932

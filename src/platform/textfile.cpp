@@ -1,0 +1,132 @@
+#include "platform/textfile.h"
+#include "platform/cp932.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace textfile {
+
+QString describeErrno(int number)
+{
+    switch (number) {
+    case ENOENT: return QStringLiteral(u"ファイルまたはディレクトリが見つかりません。");
+    case ENOTDIR: return QStringLiteral(u"パスが見つかりません。");
+    case EACCES:
+    case EPERM: return QStringLiteral(u"アクセスが拒否されました。");
+    case EISDIR: return QStringLiteral(u"ファイルではなくディレクトリです。");
+    case EROFS: return QStringLiteral(u"読み取り専用のファイルシステムです。");
+    case ENOSPC: return QStringLiteral(u"ディスクの空き容量が足りません。");
+    case EDQUOT: return QStringLiteral(u"ディスク使用量の上限を超えました。");
+    case EMFILE:
+    case ENFILE: return QStringLiteral(u"開いているファイルが多すぎます。");
+    case ENAMETOOLONG: return QStringLiteral(u"ファイル名が長すぎます。");
+    case ELOOP: return QStringLiteral(u"シンボリックリンクの階層が深すぎます。");
+    case EIO: return QStringLiteral(u"入出力エラーが発生しました。");
+    case ENOMEM: return QStringLiteral(u"メモリが足りません。");
+    case EFBIG: return QStringLiteral(u"ファイルが大きすぎます。");
+    case EBUSY: return QStringLiteral(u"ファイルは使用中です。");
+    case EINVAL: return QStringLiteral(u"引数が無効です。");
+    default: return QStringLiteral(u"システムエラーが発生しました。");
+    }
+}
+
+namespace {
+
+bool openForReading(const QString &path, QFile *file, FileError *error)
+{
+    auto fail = [error](int number) {
+        if (error)
+            *error = {number, describeErrno(number)};
+        return false;
+    };
+    QString why;
+    if (!cp932::available(&why)) {
+        if (error)
+            *error = {EINVAL, why};
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty())
+        return fail(ENOENT);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int number = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return fail(number);
+    }
+    if (!file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(EIO);
+    }
+    return true;
+}
+
+} // namespace
+
+bool readLines(const QString &path, const std::function<void(QString &&)> &onLine,
+               FileError *error, const ReadOptions &options)
+{
+    QFile file;
+    if (!openForReading(path, &file, error))
+        return false;
+
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray pending;         // bytes of the line not yet ended
+    bool skipLf = false;        // the previous chunk ended with a CR
+    qint64 total = 0;
+    QByteArray chunk;
+    while (total < options.maxBytes) {
+        chunk.resize(qMin(kChunk, options.maxBytes - total));
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got <= 0)
+            break;   // end of file, or a read failure taken as the end
+        total += got;
+        const char *p = chunk.constData();
+        const char *end = p + got;
+        if (skipLf && p < end && *p == '\n')
+            ++p;
+        skipLf = false;
+        while (p < end) {
+            const char *cr = static_cast<const char *>(memchr(p, '\r', end - p));
+            if (!cr) {
+                pending.append(p, end - p);
+                break;
+            }
+            // CR and LF never occur inside a two-byte character, so cutting
+            // the bytes here never splits one.
+            if (pending.isEmpty()) {
+                onLine(cp932::decode(QByteArrayView(p, cr - p)));
+            } else {
+                pending.append(p, cr - p);
+                onLine(cp932::decode(pending));
+                pending.clear();
+            }
+            p = cr + 1;
+            if (p == end)
+                skipLf = true;
+            else if (*p == '\n')
+                ++p;
+        }
+    }
+    if (!pending.isEmpty())
+        onLine(cp932::decode(pending));
+    return true;
+}
+
+bool encodeLine(QStringView line, QByteArray *out, QString *badChar)
+{
+    if (!cp932::encode(line, out, badChar))
+        return false;
+    out->append("\r\n", 2);
+    return true;
+}
+
+} // namespace textfile

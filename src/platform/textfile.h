@@ -1,0 +1,36 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// Line-oriented Shift_JIS text files as the program's data files use them.
+// A line ends at CR or CR LF; a lone LF stays in the line; a last line
+// without a terminator is read like any other. Lines are written with CR LF.
+namespace textfile {
+
+struct FileError {
+    int number = 0;        // the platform's error number (errno)
+    QString description;   // in Japanese
+};
+
+// The Japanese description of an errno value.
+QString describeErrno(int number);
+
+struct ReadOptions {
+    // Reading stops here as if the file ended: a device or a runaway file
+    // must not hang the program or exhaust memory.
+    qint64 maxBytes = qint64(1) << 30;
+};
+
+// Opens path and calls onLine for every line, in file order. Returns false
+// (and fills *error) only when the file cannot be opened; a read failure
+// after that ends the file quietly, keeping the lines already delivered.
+bool readLines(const QString &path, const std::function<void(QString &&line)> &onLine,
+               FileError *error = nullptr, const ReadOptions &options = {});
+
+// The bytes of one written line: the text in code page 932 and CR LF.
+// False when the text holds a character code page 932 cannot represent;
+// *badChar then names it.
+bool encodeLine(QStringView line, QByteArray *out, QString *badChar = nullptr);
+
+} // namespace textfile

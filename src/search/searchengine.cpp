@@ -1,0 +1,89 @@
+#include "search/searchengine.h"
+#include "dictionary/dictionary.h"
+
+#include <algorithm>
+
+std::vector<Candidate> SearchResult::listed() const
+{
+    std::vector<Candidate> out;
+    const qint32 t = threshold();
+    for (const Candidate &c : candidates)
+        if (c.hits >= t)
+            out.push_back(c);
+    return out;
+}
+
+SearchEngine::SearchEngine() : m_slotOf(new qint32[65536]())
+{
+}
+
+SearchEngine::~SearchEngine() = default;
+
+SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &hooks)
+{
+    SearchResult result;
+    std::vector<Candidate> &found = result.candidates;
+    qint32 *slotOf = m_slotOf.get();
+    const bool never = false;
+    const bool *cancel = hooks.cancelFlag() ? hooks.cancelFlag() : &never;
+
+    const qint32 lineCount = dictionary.lineCount();
+    const char16_t *first = dictionary.firstUnits();
+    const char16_t *text = dictionary.text();
+    const qsizetype *offsets = dictionary.offsets().data();
+
+    for (int box = 0; box < kLetterBoxCount; ++box) {
+        hooks.boxStarted(box);
+        const QString letter = hooks.letterText(box);
+        if (!letter.isEmpty()) {
+            // A text of more than one character equals no first character,
+            // but its box is still scanned and counted.
+            const bool canMatch = letter.size() == 1;
+            const char16_t l = letter[0].unicode();
+            for (qint32 n = 1; n <= lineCount; ++n) {
+                if (n % 50 == 0)
+                    hooks.lineTick(box, n);
+                if (canMatch && first[n - 1] == l) {
+                    const char16_t *p = text + offsets[n - 1] + 1;
+                    const char16_t *end = text + offsets[n];
+                    for (; p < end; ++p) {
+                        qint32 &slot = slotOf[*p];
+                        if (slot) {
+                            ++found[slot - 1].hits;
+                        } else {
+                            found.push_back({QChar(*p), 1});
+                            slot = qint32(found.size());
+                        }
+                    }
+                }
+                if (*cancel)
+                    break;
+            }
+            ++result.activeLetterCount;
+        }
+        hooks.letterStep();
+        if (*cancel) {
+            result.cancelled = true;
+            break;
+        }
+    }
+
+    for (const Candidate &c : found)
+        slotOf[c.kanji.unicode()] = 0;
+
+    if (result.cancelled)
+        return result;
+
+    const auto answer = std::find_if(found.begin(), found.end(), [&](const Candidate &c) {
+        return c.hits >= result.activeLetterCount;
+    });
+    if (answer != found.end())
+        result.answerIndex = answer - found.begin();
+    hooks.letterStep();
+    return result;
+}
+
+QString HistoryEntryText(const QStringList &boxTexts, const QString &answer)
+{
+    return boxTexts.join(QString()) + u',' + answer;
+}

@@ -1,0 +1,84 @@
+#pragma once
+#include "platform/prompts.h"
+#include "platform/value.h"
+
+#include <QString>
+#include <QStringList>
+
+// The settings and the search history: seven keyed settings with their
+// defaults, the history insertion rule, and the settings file reader and
+// writer. One instance, basParam::Store(), lives for the whole run; tests
+// make their own.
+//
+// The history holds only the slots that have ever been filled: a capacity
+// read from the file may be 2147483647, and every slot past slotCount() is
+// free (empty letters and result) without taking memory.
+class SettingsStore
+{
+public:
+    // Before setDefaults() every value is zero, false or empty, with no slots.
+    SettingsStore() = default;
+
+    // History true, HistNum 6, slot 1 "続家版露身発" / "出", the font defaults.
+    void setDefaults();
+
+    // Keys compared exactly. "HistString"/"RestString" take a slot number
+    // (index 0 gives empty text; any other index outside 1..HistNum throws
+    // RuntimeError OutOfRange, so with capacity 0 even slot 1 throws).
+    // Unknown keys give the empty value.
+    Value get(const QString &key, qint32 index) const;
+    // "History", "HistNum", "FontName", "FontSize", "FontColor" store the
+    // converted value (RuntimeError TypeMismatch / Overflow leaves it
+    // unchanged); "HistString" inserts a history entry "letters,result"
+    // (InvalidArgument without ",", OutOfRange at capacity 0); anything else
+    // does nothing. "HistNum" takes no negative value (InvalidArgument) and
+    // drops the slots beyond the new capacity.
+    void set(const QString &key, qint32 index, const Value &value);
+
+    // Defaults, then the file over them; false when it cannot be opened.
+    bool load(const QString &path);
+    // Rewrites the file whole; a failed step asks Retry/Cancel through
+    // prompts. False when the user cancelled; the previous file then stands
+    // byte for byte. A character code page 932 cannot hold is written as
+    // "〓" (U+3013), never as a silent "?".
+    bool save(const QString &path, Prompts &prompts) const;
+
+    // Typed views for callers that need no conversion.
+    bool history() const { return m_history; }
+    qint32 histNum() const { return m_histNum; }
+    // Slots held, never more than histNum(); every later slot is free, so
+    // a caller listing the history need not walk further than this.
+    qsizetype slotCount() const { return m_letters.size(); }
+    QString letters(qsizetype slot) const;   // 1-based; empty beyond the slots
+    QString result(qsizetype slot) const;
+    QString fontName() const { return m_fontName; }
+    qint32 fontSize() const { return m_fontSize; }
+    QString fontColor() const { return m_fontColor; }
+
+private:
+    void insertHistory(const QString &entry);
+    void setCapacity(qint32 capacity);
+    void applyFileLine(QStringView line, qint64 *histLines);
+    QList<QByteArray> fileLines() const;
+
+    bool m_history = false;
+    qint32 m_histNum = 0;
+    QStringList m_letters;   // slot i is element i - 1; size <= m_histNum
+    QStringList m_results;
+    QString m_fontName;
+    qint32 m_fontSize = 0;
+    QString m_fontColor;
+};
+
+namespace basParam {
+
+SettingsStore &Store();
+
+// tolvo.ini beside the executable.
+bool LoadParams();
+bool SaveParams(Prompts &prompts);
+
+Value GetParam(const QString &key, qint32 index);
+void SetParam(const QString &key, qint32 index, const Value &value);
+
+} // namespace basParam

@@ -1,0 +1,45 @@
+#include "app/datafile.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestDataFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rule_data()
+    {
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("windows folder") << u"C:\\Tools"_s << u".dic"_s << u"C:\\Tools\\tolvo.dic"_s;
+        QTest::newRow("windows drive root") << u"D:\\"_s << u".dic"_s << u"D:\\tolvo.dic"_s;
+        QTest::newRow("unix folder") << u"/opt/tolvo"_s << u".dic"_s << u"/opt/tolvo/tolvo.dic"_s;
+        QTest::newRow("unix root") << u"/"_s << u".dic"_s << u"/tolvo.dic"_s;
+        QTest::newRow("settings") << u"/opt/tolvo"_s << u".ini"_s << u"/opt/tolvo/tolvo.ini"_s;
+        QTest::newRow("help") << u"C:\\Tools"_s << u".hlp"_s << u"C:\\Tools\\tolvo.hlp"_s;
+        // Only the last character is looked at; nothing else is normalised.
+        QTest::newRow("doubled inside kept") << u"/opt//tolvo"_s << u".ini"_s << u"/opt//tolvo/tolvo.ini"_s;
+        QTest::newRow("japanese folder") << u"/home/利用者/道具"_s << u".dic"_s << u"/home/利用者/道具/tolvo.dic"_s;
+    }
+    void rule()
+    {
+        QFETCH(QString, directory);
+        QFETCH(QString, extension);
+        QFETCH(QString, expected);
+        QCOMPARE(DataFilePathIn(directory, extension), expected);
+    }
+
+    // The executable's own name plays no part: only its folder and the
+    // compiled-in product name do.
+    void besideTheExecutable()
+    {
+        QCOMPARE(DataFilePath(u".ini"_s), QCoreApplication::applicationDirPath() + u"/tolvo.ini"_s);
+        QVERIFY(!QCoreApplication::applicationFilePath().endsWith(u"/tolvo"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataFile)
+#include "tst_datafile.moc"

@@ -1,0 +1,206 @@
+#include "dictionary/dictionary.h"
+#include "platform/runtimeerror.h"
+#include "promptsdouble.h"
+#include "tempfiles.h"
+
+#include <QTest>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList allLines(const DictionaryStore &d)
+{
+    QStringList out;
+    for (qint32 n = 1; n <= d.lineCount(); ++n)
+        out.append(d.line(n));
+    return out;
+}
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+} // namespace
+
+class TestDictionary : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void kept_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("leading blanks removed")
+            << u"  出続\r\n"_s << QStringList{u"出続"_s};
+        QTest::newRow("trailing blanks kept")
+            << u"出続  \r\n"_s << QStringList{u"出続  "_s};
+        QTest::newRow("single kanji dropped, numbers close up")
+            << u"出\r\n  家\r\n出続\r\n"_s << QStringList{u"出続"_s};
+        QTest::newRow("repeated heads kept in order")
+            << u"出続\r\n出家\r\n"_s << QStringList{u"出続"_s, u"出家"_s};
+        QTest::newRow("ideographic space is not a blank")
+            << u"\u3000出\r\n"_s << QStringList{u"\u3000出"_s};
+        QTest::newRow("tab is not a blank")
+            << u"\t出\r\n"_s << QStringList{u"\t出"_s};
+        QTest::newRow("lf only: one long line")
+            << u"出続\n家出\n"_s << QStringList{u"出続\n家出\n"_s};
+        QTest::newRow("last line without terminator")
+            << u"出続\r\n家出"_s << QStringList{u"出続"_s, u"家出"_s};
+    }
+    void kept()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        DictionaryStore store;
+        const QString path = writeBytes(m_dir, u"kept.dic"_s, sjis(text));
+        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        QCOMPARE(allLines(store), lines);
+        QCOMPARE(store.firstUnits()[0], lines.first()[0].unicode());
+    }
+
+    void nothingUsable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("blank lines") << "\r\n   \r\n\r\n"_ba;
+        QTest::newRow("one-character lines") << sjis(u"出\r\n 家\r\nA"_s);
+        QTest::newRow("only crs") << QByteArray(100000, '\r');
+    }
+    void nothingUsable()
+    {
+        QFETCH(QByteArray, bytes);
+        PromptsDouble prompts;
+        DictionaryStore store;
+        const QString path = writeBytes(m_dir, u"empty.dic"_s, bytes);
+        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QCOMPARE(store.lineCount(), 0);
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].title, u"エラー"_s);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Error);
+        QCOMPARE(prompts.shown[0].text, u"辞書ファイルから、漢字情報が読み込めませんでした。"_s);
+    }
+
+    void cannotOpen_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("number");
+        QTest::newRow("missing file") << m_dir.filePath(u"none.dic"_s) << ENOENT;
+        QTest::newRow("missing folder") << m_dir.filePath(u"no/tolvo.dic"_s) << ENOENT;
+        QTest::newRow("folder in its place") << m_dir.path() << EISDIR;
+        QTest::newRow("file as a folder") << writeBytes(m_dir, u"f"_s, "x"_ba) + u"/tolvo.dic"_s << ENOTDIR;
+    }
+    void cannotOpen()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, number);
+        PromptsDouble prompts;
+        DictionaryStore store;
+        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QCOMPARE(prompts.shown.size(), 1);
+        const QStringList parts = prompts.shown[0].text.split(u"\r\n"_s);
+        QCOMPARE(parts.size(), 3);
+        QCOMPARE(parts[0], u"辞書ファイルの読み込みに失敗しました。"_s);
+        QCOMPARE(parts[1], u"ErrorNo: "_s + QString::number(number));
+        QCOMPARE(parts[2], textfile::describeErrno(number));
+        QCOMPARE(prompts.shown[0].title, u"エラー"_s);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Error);
+    }
+
+    void unreadableFile()
+    {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop root");
+        const QString path = writeBytes(m_dir, u"locked.dic"_s, sjis(u"出続\r\n"_s));
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+        PromptsDouble prompts;
+        DictionaryStore store;
+        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(prompts.shown[0].text.contains(u"ErrorNo: "_s + QString::number(EACCES)));
+    }
+
+    void accessor_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("expected");   // "!" marks out of range, "" the empty value
+        QTest::newRow("count") << u"DicNum"_s << 0 << u"3"_s;
+        QTest::newRow("count ignores index") << u"DicNum"_s << 99 << u"3"_s;
+        QTest::newRow("first kept line") << u"Kanji"_s << 1 << u"出続"_s;
+        QTest::newRow("last line") << u"Kanji"_s << 3 << u"発出"_s;
+        QTest::newRow("index 0") << u"Kanji"_s << 0 << u"!"_s;
+        QTest::newRow("index -1") << u"Kanji"_s << -1 << u"!"_s;
+        QTest::newRow("index n+1") << u"Kanji"_s << 4 << u"!"_s;
+        QTest::newRow("lower-case key") << u"dicnum"_s << 0 << QString();
+        QTest::newRow("unknown key") << u"Kanjis"_s << 1 << QString();
+    }
+    void accessor()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, index);
+        QFETCH(QString, expected);
+        DictionaryStore store;
+        // The first two lines are dropped, so the third file line is line 1.
+        const QString path = writeBytes(m_dir, u"acc.dic"_s, sjis(u"\r\n 続\r\n  出続\r\n家出\r\n発出"_s));
+        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        if (expected == u"!") {
+            try {
+                basMain::GetDictionaryValue(store, key, index);
+                QFAIL("no error");
+            } catch (const RuntimeError &e) {
+                QCOMPARE(e.kind(), RuntimeError::OutOfRange);
+            }
+            QCOMPARE(store.lineCount(), 3);
+            return;
+        }
+        const Value v = basMain::GetDictionaryValue(store, key, index);
+        if (expected.isNull())
+            QVERIFY(isEmptyValue(v));
+        else if (key == u"DicNum")
+            QCOMPARE(std::get<qint32>(v), expected.toInt());
+        else
+            QCOMPARE(std::get<QString>(v), expected);
+    }
+
+    // Hostile files: each must load (or refuse) quickly, without crashing and
+    // without memory far beyond the file's own size.
+    void hostile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("lines");
+        QByteArray longLine = sjis(u"出"_s);
+        longLine.append(QByteArray(50 << 20, 'x'));
+        QTest::newRow("50 MB line") << longLine << 1;
+        QByteArray binary(8 << 20, '\0');
+        for (int i = 0; i < binary.size(); ++i)
+            binary[i] = char((i * 2654435761u) >> 24);
+        QTest::newRow("binary") << binary << -1;
+        QTest::newRow("invalid bytes everywhere") << QByteArray(4 << 20, '\x85') << 1;
+        QTest::newRow("nul bytes") << QByteArray(1 << 20, '\0') << 1;
+    }
+    void hostile()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, lines);
+        const QString path = writeBytes(m_dir, u"hostile.dic"_s, bytes);
+        const qsizetype size = bytes.size();
+        bytes = QByteArray();
+        const long before = peakRssKb();
+        DictionaryStore store;
+        ReadDictionaryFile(path, store);
+        if (lines >= 0)
+            QCOMPARE(store.lineCount(), lines);
+        const long grownKb = peakRssKb() - before;
+        QVERIFY2(grownKb < 8 * size / 1024 + 4096, qPrintable(QString::number(grownKb)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDictionary)
+#include "tst_dictionary.moc"
