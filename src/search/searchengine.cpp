@@ -23,6 +23,7 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
 {
     SearchResult result;
     std::vector<Candidate> &found = result.candidates;
+    found.reserve(512);
     qint32 *slotOf = m_slotOf.get();
     const bool never = false;
     const bool *cancel = hooks.cancelFlag() ? hooks.cancelFlag() : &never;
@@ -37,27 +38,43 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
         const QString letter = hooks.letterText(box);
         if (!letter.isEmpty()) {
             // A text of more than one character equals no first character,
-            // but its box is still scanned and counted.
+            // but its box is still scanned (ticks included) and counted.
             const bool canMatch = letter.size() == 1;
             const char16_t l = letter[0].unicode();
-            for (qint32 n = 1; n <= lineCount; ++n) {
-                if (n % 50 == 0)
-                    hooks.lineTick(box, n);
-                if (canMatch && first[n - 1] == l) {
-                    const char16_t *p = text + offsets[n - 1] + 1;
-                    const char16_t *end = text + offsets[n];
-                    for (; p < end; ++p) {
-                        qint32 &slot = slotOf[*p];
-                        if (slot) {
-                            ++found[slot - 1].hits;
-                        } else {
-                            found.push_back({QChar(*p), 1});
-                            slot = qint32(found.size());
-                        }
+            auto visit = [&](qint32 n) {
+                for (const char16_t *p = text + offsets[n - 1] + 1, *end = text + offsets[n]; p < end; ++p) {
+                    qint32 &slot = slotOf[*p];
+                    if (slot) {
+                        ++found[slot - 1].hits;
+                    } else {
+                        found.push_back({QChar(*p), 1});
+                        slot = qint32(found.size());
                     }
                 }
+            };
+            // The lines between two ticks run without events, so the cancel
+            // flag cannot change there: it is read after the line that
+            // follows each tick, which is the same as after every line.
+            qint32 n = 1;
+            for (;;) {
+                const qint32 blockEnd = std::min(lineCount, n - n % 50 + 49);
+                if (canMatch) {
+                    for (const char16_t *p = first + n - 1, *end = first + blockEnd; ; ++p) {
+                        p = std::find(p, end, l);
+                        if (p == end)
+                            break;
+                        visit(qint32(p - first) + 1);
+                    }
+                }
+                n = blockEnd + 1;
+                if (n > lineCount)
+                    break;
+                hooks.lineTick(box, n);
+                if (canMatch && first[n - 1] == l)
+                    visit(n);
                 if (*cancel)
                     break;
+                ++n;
             }
             ++result.activeLetterCount;
         }

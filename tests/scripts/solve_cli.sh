@@ -1,0 +1,54 @@
+#!/bin/bash
+# tolvo-solve from a terminal: output lines, exit statuses, messages.
+# Usage: solve_cli.sh BIN_DIR SOURCE_DIR
+set -u
+bin=$1/tolvo-solve
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+fails=0
+check() {   # name expected actual
+  if [ "$2" != "$3" ]; then
+    printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
+    fails=$((fails + 1))
+  fi
+}
+
+printf '出続家版露身発後\r\n続出後\r\n家出後\r\n版出\r\n露出後\r\n身出\r\n発出後\r\n' | iconv -f UTF-8 -t CP932 > "$tmp/t.dic"
+tab=$'\t'
+
+out=$("$bin" -d "$tmp/t.dic" 続家版露身発); rc=$?
+check "worked example" "続家版露身発${tab}出${tab}出:6 後:4" "$out"
+check "worked example status" 0 $rc
+
+out=$("$bin" --dictionary "$tmp/t.dic" 続 続鳥); rc=$?
+check "two puzzles" "続${tab}出${tab}出:1 後:1"$'\n'"続鳥${tab}${tab}出:1 後:1" "$out"
+check "some puzzle unanswered" 1 $rc
+
+out=$(printf '# comment\n続家\t出\n\n露\n' | "$bin" -d "$tmp/t.dic"); rc=$?
+check "standard input" "続家${tab}出${tab}出:2 後:2"$'\n'"露${tab}出${tab}出:1 後:1" "$out"
+check "standard input status" 0 $rc
+
+"$bin" -d "$tmp/t.dic" 続家版露身発後 >/dev/null 2>"$tmp/err"; rc=$?
+check "seven letters is a usage error" 2 $rc
+grep -q '六文字まで' "$tmp/err" || { echo "FAIL seven letters: no Japanese message"; fails=$((fails + 1)); }
+
+"$bin" -d "$tmp/none.dic" 続 >/dev/null 2>"$tmp/err"; rc=$?
+check "missing dictionary" 2 $rc
+check "missing dictionary message" "辞書ファイルの読み込みに失敗しました。" "$(head -n 1 "$tmp/err")"
+
+printf '\r\nX\r\n  Y\r\n' > "$tmp/empty.dic"
+"$bin" -d "$tmp/empty.dic" 続 >/dev/null 2>"$tmp/err"; rc=$?
+check "dictionary without lines" 2 $rc
+check "dictionary without lines message" "辞書ファイルから、漢字情報が読み込めませんでした。" "$(head -n 1 "$tmp/err")"
+
+"$bin" --bogus >/dev/null 2>&1; check "unknown option" 2 $?
+"$bin" -d >/dev/null 2>&1; check "option without file" 2 $?
+"$bin" --help | grep -q 'Exit status' || { echo "FAIL help in English"; fails=$((fails + 1)); }
+"$bin" --help | grep -q '終了コード' || { echo "FAIL help in Japanese"; fails=$((fails + 1)); }
+
+# The default dictionary is the one beside the program, whatever it is called.
+mkdir "$tmp/prog"; cp "$bin" "$tmp/prog/solver"; cp "$tmp/t.dic" "$tmp/prog/tolvo.dic"
+out=$("$tmp/prog/solver" 続); check "renamed program uses tolvo.dic" "続${tab}出${tab}出:1 後:1" "$out"
+
+[ $fails -eq 0 ] && echo "all tolvo-solve checks passed"
+exit $((fails > 0))

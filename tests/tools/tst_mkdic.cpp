@@ -1,0 +1,193 @@
+// The dictionary builder on small EDICT and KANJIDIC texts, and tolvo-mkdic
+// itself on small files.
+#include "mkdic.h"
+
+#include "platform/cp932.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray eucJp(const QString &text)
+{
+    QStringEncoder encoder("EUC-JP");
+    return encoder.encode(text);
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray cp932Lines(const QStringList &lines)
+{
+    QByteArray bytes;
+    if (!cp932::encode(QString(lines.join(u"\r\n"_s) + u"\r\n"_s), &bytes))
+        qFatal("no code page 932");
+    return bytes;
+}
+
+const QString kKanjidic = u"# KANJIDIC test\n"
+                          u"出 3D50 U51fa B17 G1 S5 F13 J4 {exit} {leave}\n"
+                          u"発 4846 U767a B105 G3 S9 F51 {departure}\n"
+                          u"身 3F48 U8eab B158 G3 S7 F268 {somebody} {the F1 racer}\n"
+                          u"家 3248 U5bb6 B40 G2 S10 F133 {house}\n"_s;
+
+} // namespace
+
+class TestMkdic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void builder_data();
+    void builder();
+    void decodeEucJp_data();
+    void decodeEucJp();
+    void commandLine_data();
+    void commandLine();
+};
+
+void TestMkdic::builder_data()
+{
+    QTest::addColumn<QString>("edict");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("every headword of an entry, annotations dropped")
+        << u"出身(P);出自(iK) [しゅっしん] /(n) origin/\n"_s
+        << QStringList{u"出身自"_s, u"自出"_s, u"身出"_s};
+    QTest::newRow("only two CP932 unified ideographs make a word")
+        << u"　？？？ /EDICT, EDICT_SUB(P) header/\n"
+           u"# comment 出発\n"
+           u"出発点 [しゅっぱつてん] /(n) starting point/(P)/\n"
+           u"出る [でる] /(v1) to leave/(P)/\n"
+           u"人々 [ひとびと] /(n) people/(P)/\n"
+           u"人人 [ひとびと] /(n) people/\n"
+           u"丂出 [x] /(n) not in code page 932/\n"
+           u"出〆 [x] /(n) not a unified ideograph/\n"
+           u"ＤＮ [x] /(n) letters/\n"
+           u"出家\n"
+           u"﨑出 [x] /(n) IBM extension kanji/\n"_s
+        << QStringList{u"出﨑"_s, u"﨑出"_s};
+    QTest::newRow("common first, then frequency rank, unranked by code point")
+        << u"出身 [しゅっしん] /(n) origin/\n"
+           u"出口 [でぐち] /(n) exit/\n"
+           u"家出 [いえで] /(n) running away/\n"
+           u"出入 [でいり] /(n) in and out/\n"
+           u"出発 [しゅっぱつ] /(n) departure/(P)/EntL1/\n"
+           u"出力 [しゅつりょく] /(n) output/(P)/\n"_s
+        << QStringList{u"入出"_s, u"出発力家身入口"_s, u"力出"_s, u"口出"_s, u"家出"_s,
+                       u"発出"_s, u"身出"_s};
+    QTest::newRow("a pair is common when any of its words is, and listed once")
+        << u"出身 [しゅっしん] /(n) origin/\n"
+           u"出家 [しゅっけ] /(n) priesthood/\n"
+           u"身出 [x] /(n) made up/(P)/\n"
+           u"出身 [でみ] /(n) another reading/\n"_s
+        << QStringList{u"出身家"_s, u"家出"_s, u"身出"_s};
+    QTest::newRow("(P) inside a gloss is no mark")
+        << u"出家 [しゅっけ] /(n) priesthood/\n"
+           u"出身 [しゅっしん] /(n) origin RZ(P)/\n"_s
+        << QStringList{u"出家身"_s, u"家出"_s, u"身出"_s};
+}
+
+void TestMkdic::builder()
+{
+    QFETCH(QString, edict);
+    QFETCH(QStringList, expected);
+    QVERIFY(cp932::available());
+    mkdic::DictionaryBuilder b;
+    b.addKanjidic(kKanjidic);
+    b.addEdict(edict);
+    QCOMPARE(b.lines(), expected);
+}
+
+void TestMkdic::decodeEucJp_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("kanji and ASCII") << QByteArray("\xbd\xd0\xc8\xaf [x]\n") << true << u"出発 [x]\n"_s;
+    QTest::newRow("invalid bytes") << QByteArray("ab\xff\xfe" "cd") << false << QString();
+    QTest::newRow("cut off at the end") << QByteArray("\xbd\xd0\xc8") << false << QString();
+}
+
+void TestMkdic::decodeEucJp()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, valid);
+    QFETCH(QString, text);
+    QString decoded, error;
+    QCOMPARE(mkdic::decodeEucJp(bytes, &decoded, &error), valid);
+    QCOMPARE(decoded, text);
+    QCOMPARE(error.isEmpty(), valid);
+}
+
+void TestMkdic::commandLine_data()
+{
+    QTest::addColumn<QByteArray>("edict");       // empty: no such file
+    QTest::addColumn<QByteArray>("kanjidic");    // empty: no such file
+    QTest::addColumn<QByteArray>("expected");    // empty: must fail
+    QTest::addColumn<QString>("message");
+
+    const QByteArray edict = eucJp(u"出発 [しゅっぱつ] /(n) departure/(P)/\n"
+                                   u"家出 [いえで] /(n) running away/\n"_s);
+    const QByteArray kanjidic = eucJp(kKanjidic);
+    QTest::newRow("writes code page 932 with CR LF")
+        << edict << kanjidic << cp932Lines({u"出発家"_s, u"家出"_s, u"発出"_s}) << u"3 lines, 4 partners"_s;
+    QTest::newRow("missing EDICT") << QByteArray() << kanjidic << QByteArray() << u"edict package"_s;
+    QTest::newRow("missing KANJIDIC") << edict << QByteArray() << QByteArray() << u"kanjidic package"_s;
+    QTest::newRow("EDICT not EUC-JP")
+        << QByteArray("\x8f\x6f\x94\xad [x] /y/\n") << kanjidic << QByteArray() << u"not valid EUC-JP"_s;
+    QTest::newRow("no two-kanji word")
+        << eucJp(u"出る [でる] /(v1) to leave/\n"_s) << kanjidic << QByteArray() << u"no two-kanji word"_s;
+}
+
+void TestMkdic::commandLine()
+{
+    QFETCH(QByteArray, edict);
+    QFETCH(QByteArray, kanjidic);
+    QFETCH(QByteArray, expected);
+    QFETCH(QString, message);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString edictPath = edict.isEmpty() ? dir.filePath(u"none-edict"_s) : writeFile(dir, u"edict"_s, edict);
+    const QString kanjidicPath =
+        kanjidic.isEmpty() ? dir.filePath(u"none-kanjidic"_s) : writeFile(dir, u"kanjidic"_s, kanjidic);
+    // An earlier dictionary must survive a failed run whole.
+    const QString output = writeFile(dir, u"tolvo.dic"_s, QByteArray("old\r\n"));
+
+    QProcess p;
+    p.start(QString::fromUtf8(TOLVO_MKDIC),
+            {u"--edict"_s, edictPath, u"--kanjidic"_s, kanjidicPath, u"-o"_s, output});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QVERIFY2(err.contains(message), qPrintable(err));
+    if (expected.isEmpty()) {
+        QVERIFY(p.exitCode() != 0);
+        QCOMPARE(readFile(output), QByteArray("old\r\n"));
+    } else {
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(readFile(output), expected);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestMkdic)
+#include "tst_mkdic.moc"

@@ -1,0 +1,99 @@
+// tolvo-mkdic: writes tolvo.dic from Debian's EDICT and KANJIDIC at build time.
+#include "mkdic.h"
+
+#include "platform/cp932.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int fail(const QString &message)
+{
+    fprintf(stderr, "tolvo-mkdic: %s\n", qPrintable(message));
+    return 1;
+}
+
+// The decoded text of an EUC-JP input file, or a message saying which file
+// and what went wrong.
+bool readEucJp(const QString &path, const QString &package, QString *text, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = u"cannot read "_s + path + u": "_s + file.errorString()
+               + u" (Debian's "_s + package + u" package provides it)"_s;
+        return false;
+    }
+    QString why;
+    if (!mkdic::decodeEucJp(file.readAll(), text, &why)) {
+        *error = path + u": "_s + why;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"tolvo-mkdic"_s);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Builds the tolvo kanji-partner dictionary (code page 932, CR LF) "
+                                     "from EDICT and KANJIDIC."_s);
+    parser.addHelpOption();
+    const QCommandLineOption edictOption(u"edict"_s, u"EDICT file (EUC-JP)."_s, u"FILE"_s,
+                                         u"/usr/share/edict/edict"_s);
+    const QCommandLineOption kanjidicOption(u"kanjidic"_s, u"KANJIDIC file (EUC-JP)."_s, u"FILE"_s,
+                                            u"/usr/share/edict/kanjidic"_s);
+    const QCommandLineOption outputOption(u"o"_s, u"Where to write the dictionary."_s, u"OUTPUT"_s);
+    parser.addOptions({edictOption, kanjidicOption, outputOption});
+    parser.process(app);
+
+    if (!parser.isSet(outputOption) || !parser.positionalArguments().isEmpty()) {
+        fprintf(stderr, "%s", qPrintable(parser.helpText()));
+        return 2;
+    }
+    QString why;
+    if (!cp932::available(&why))
+        return fail(why);
+
+    QString edict, kanjidic, error;
+    if (!readEucJp(parser.value(edictOption), u"edict"_s, &edict, &error)
+        || !readEucJp(parser.value(kanjidicOption), u"kanjidic"_s, &kanjidic, &error))
+        return fail(error);
+
+    mkdic::DictionaryBuilder builder;
+    builder.addKanjidic(kanjidic);
+    builder.addEdict(edict);
+    const QStringList lines = builder.lines();
+    if (lines.isEmpty())
+        return fail(parser.value(edictOption) + u": no two-kanji word found; is this an EDICT file?"_s);
+
+    QByteArray bytes;
+    if (!mkdic::encodeDictionary(lines, &bytes, &error))
+        return fail(error);
+
+    const QString outputPath = parser.value(outputOption);
+    QDir().mkpath(QFileInfo(outputPath).absolutePath());
+    // A half-written dictionary must never be left where the program looks.
+    QSaveFile out(outputPath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return fail(u"cannot write "_s + outputPath + u": "_s + out.errorString());
+
+    qsizetype partners = 0;
+    for (const QString &line : lines)
+        partners += line.size() - 1;
+    fprintf(stderr, "tolvo-mkdic: %s: %lld lines, %lld partners\n", qPrintable(outputPath),
+            static_cast<long long>(lines.size()), static_cast<long long>(partners));
+    return 0;
+}
