@@ -9,7 +9,9 @@ if [ $# -ne 2 ]; then
     exit 2
 fi
 bin=$1
+# The shared copy when it sits beside the checkout, else the one kept with the tests.
 puzzles=$2/../shared/sample-puzzles.tsv
+[ -e "$puzzles" ] || puzzles=$2/tests/data/sample-puzzles.tsv
 
 for f in "$bin/tolvo-solve" "$bin/tolvo.dic" "$puzzles"; do
     if [ ! -e "$f" ]; then
