@@ -3,6 +3,10 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
+FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?=
+FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
+
 .PHONY: all deps build run test bench fuzz sanitize clean
 
 all: build
@@ -27,5 +31,27 @@ test: build
 bench: build
 	$(BUILD)/bin/tolvo-bench
 
+# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	cmake -S . -B build-asan -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j$(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS, or for FUZZ_RUNS inputs when set.
+fuzz:
+	@scripts/install-deps fuzz
+	CXX=clang++ cmake -S . -B build-fuzz -DTOLVO_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p build-fuzz/corpus/$$t; \
+	  echo "== $$t"; \
+	  build-fuzz/bin/$$t -max_len=65536 -rss_limit_mb=4096 \
+	    $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(FUZZ_SECONDS)) \
+	    build-fuzz/corpus/$$t fuzz/corpus/$$t > build-fuzz/$$t.log 2>&1; \
+	  status=$$?; tail -n 3 build-fuzz/$$t.log; [ $$status -eq 0 ] || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-asan build-fuzz

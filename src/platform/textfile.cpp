@@ -3,6 +3,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -78,7 +79,8 @@ bool readLines(const QString &path, const std::function<void(QString &&)> &onLin
     if (!openForReading(path, &file, error))
         return false;
 
-    constexpr qint64 kChunk = 1 << 20;
+    // Small files get a small buffer; big ones are read a mebibyte at a time.
+    const qint64 kChunk = std::clamp<qint64>(file.size() + 1, 4096, 1 << 20);
     QByteArray pending;         // bytes of the line not yet ended
     bool skipLf = false;        // the previous chunk ended with a CR
     qint64 total = 0;

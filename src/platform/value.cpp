@@ -1,8 +1,6 @@
 #include "platform/value.h"
 #include "platform/runtimeerror.h"
 
-namespace {
-
 QStringView trimSpaces(QStringView s)
 {
     qsizetype b = 0, e = s.size();
@@ -12,6 +10,8 @@ QStringView trimSpaces(QStringView s)
         --e;
     return s.mid(b, e - b);
 }
+
+namespace {
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
 

@@ -15,6 +15,9 @@ bool toBoolean(const Value &v);
 qint32 toInt32(const Value &v);
 QString toText(const Value &v);
 
+// Removes ordinary spaces at both ends; tabs and the full-width space stay.
+QStringView trimSpaces(QStringView s);
+
 // Whole number from decimal text: optional sign, ordinary spaces around it,
 // a fraction rounded half to even. Throws TypeMismatch or Overflow (outside
 // [minimum, maximum]).

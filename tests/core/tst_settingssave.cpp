@@ -1,0 +1,231 @@
+#include "promptsdouble.h"
+#include "settings/basparam.h"
+#include "tempfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kDefaultFile = "[tolvo]\r\n\r\nHistNum=6\r\n"
+                                "HistString=\x91\xb1\x89\xc6\x94\xc5\x98\x49\x90\x67\x94\xad,\x8f\x6f\r\n"_ba;
+const QByteArray kOldFile = "[tolvo]\r\n\r\nHistNum=2\r\nFontSize=30\r\n"_ba;
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// "Key=Value" steps applied through set(), after the defaults.
+SettingsStore storeAfter(const QStringList &steps)
+{
+    SettingsStore store;
+    store.setDefaults();
+    for (const QString &step : steps) {
+        const qsizetype eq = step.indexOf(u'=');
+        store.set(step.left(eq), 0, step.mid(eq + 1));
+    }
+    return store;
+}
+
+// Sets or clears the immutable flag, which stops even root from creating
+// files in a directory. False when the file system or the process cannot.
+bool setImmutable(const QString &dir, bool on)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+class TestSettingsSave : public QObject
+{
+    Q_OBJECT
+
+    rlimit m_fileSizeLimit{};
+    QString m_immutableDir;
+
+private slots:
+    void initTestCase()
+    {
+        // With a file size limit a write fails with EFBIG instead of
+        // killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &m_fileSizeLimit) == 0);
+    }
+    void cleanup()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit);
+        if (!m_immutableDir.isEmpty())
+            setImmutable(m_immutableDir, false);
+        m_immutableDir.clear();
+    }
+
+    void writer_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray head = "[tolvo]\r\n\r\n"_ba;
+        const QByteArray def = sjis(u"HistString=続家版露身発,出\r\n"_s);
+        QTest::newRow("defaults") << QStringList{} << kDefaultFile;
+        QTest::newRow("history hidden") << QStringList{u"History=False"_s}
+                                        << head + "History=False\r\nHistNum=6\r\n" + def;
+        QTest::newRow("history shown again") << QStringList{u"History=False"_s, u"History=True"_s} << kDefaultFile;
+        QTest::newRow("every setting in order")
+            << QStringList{u"FontColor=255000128"_s, u"FontSize=12"_s, u"FontName=IPAGothic"_s,
+                           u"HistString=家出,出"_s, u"HistNum=3"_s, u"History=0"_s}
+            << head + sjis(u"History=False\r\nHistNum=3\r\nHistString=家出,出\r\n"_s) + def
+                   + "FontName=IPAGothic\r\nFontSize=12\r\nFontColor=255000128\r\n";
+        QTest::newRow("empty font name") << QStringList{u"FontName="_s} << kDefaultFile + "FontName=\r\n";
+        QTest::newRow("empty result") << QStringList{u"HistString=ABC,"_s}
+                                      << head + "HistNum=6\r\nHistString=ABC,\r\n" + def;
+        QTest::newRow("free slot not written") << QStringList{u"HistString=,"_s} << kDefaultFile;
+        QTest::newRow("capacity 0") << QStringList{u"HistNum=0"_s} << head + "HistNum=0\r\n";
+        QTest::newRow("huge capacity") << QStringList{u"HistNum=2147483647"_s, u"HistString=A,1"_s}
+                                       << head + "HistNum=2147483647\r\nHistString=A,1\r\n" + def;
+        // Characters code page 932 cannot hold, and a CR that would split the
+        // line, become the geta mark, never a silent "?".
+        const QByteArray geta = "\x81\xac"_ba;
+        QTest::newRow("kanji outside cp932") << QStringList{u"HistString=\U0002000BA,B"_s}
+                                             << head + "HistNum=6\r\nHistString=" + geta + "A,B\r\n" + def;
+        QTest::newRow("yen sign") << QStringList{u"HistString=¥,1"_s}
+                                  << head + "HistNum=6\r\nHistString=" + geta + ",1\r\n" + def;
+        QTest::newRow("lone surrogate") << QStringList{u"HistString=A,"_s + QChar(0xD800)}
+                                        << head + "HistNum=6\r\nHistString=A," + geta + "\r\n" + def;
+        QTest::newRow("cr in entry") << QStringList{u"HistString=A\rB,C"_s}
+                                     << head + "HistNum=6\r\nHistString=A" + geta + "B,C\r\n" + def;
+        QTest::newRow("undecodable byte mark") << QStringList{u"FontName=\uFFFDx"_s}
+                                               << kDefaultFile + "FontName=" + geta + "x\r\n";
+        QTest::newRow("lf stays") << QStringList{u"FontName=a\nb"_s} << kDefaultFile + "FontName=a\nb\r\n";
+        QTest::newRow("nul stays") << QStringList{u"FontName=a"_s + QChar(0) + u"b"_s}
+                                   << kDefaultFile + QByteArray("FontName=a\0b\r\n", 14);
+    }
+    void writer()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tolvo.ini"_s);
+        PromptsDouble prompts;
+        QVERIFY(storeAfter(steps).save(path, prompts));
+        QCOMPARE(readAll(path), expected);
+        QVERIFY(prompts.shown.isEmpty());
+
+        // What the writer wrote reads back to a store that writes it again.
+        SettingsStore reread;
+        QVERIFY(reread.load(path));
+        const QString again = dir.filePath(u"again.ini"_s);
+        QVERIFY(reread.save(again, prompts));
+        QCOMPARE(readAll(again), expected);
+    }
+
+    void replacesOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = writeBytes(dir, u"tolvo.ini"_s, QByteArray(100000, 'x'));
+        PromptsDouble prompts;
+        QVERIFY(storeAfter({}).save(path, prompts));
+        QCOMPARE(readAll(path), kDefaultFile);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{u"tolvo.ini"_s});
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("answers");   // R retry, C cancel
+        QTest::addColumn<int>("fixAtPrompt");   // 0: the cause stays
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<int>("prompts");
+        QTest::newRow("missing directory, cancel") << u"missing directory"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("missing directory, retry once fixed") << u"missing directory"_s << u"RR"_s << 2 << true << 2;
+        QTest::newRow("directory in the way, cancel") << u"directory"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("directory in the way, retry once fixed") << u"directory"_s << u"R"_s << 1 << true << 1;
+        QTest::newRow("half written, cancel") << u"file size limit"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("half written, retries then cancel") << u"file size limit"_s << u"RRC"_s << 0 << false << 3;
+        QTest::newRow("half written, retry once fixed") << u"file size limit"_s << u"RR"_s << 2 << true << 2;
+        QTest::newRow("read-only directory, cancel") << u"read-only directory"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("read-only directory, retry once fixed") << u"read-only directory"_s << u"R"_s << 1 << true << 1;
+    }
+    void failures()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, answers);
+        QFETCH(int, fixAtPrompt);
+        QFETCH(bool, saved);
+        QFETCH(int, prompts);
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        std::function<void()> fix;
+        if (cause == u"missing directory") {
+            folder = dir.filePath(u"sub"_s);
+            fix = [&] { QDir().mkdir(folder); };
+        } else if (cause == u"directory") {
+            QVERIFY(QDir(folder).mkdir(u"tolvo.ini"_s));
+            fix = [&] { QDir(folder).rmdir(u"tolvo.ini"_s); };
+        } else if (cause == u"file size limit") {
+            writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+            // The new file passes 30 bytes inside its HistString line.
+            rlimit small = m_fileSizeLimit;
+            small.rlim_cur = 30;
+            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+            fix = [&] { ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit); };
+        } else {
+            writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+            if (::geteuid() != 0) {
+                QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+                fix = [&] { QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); };
+            } else if (setImmutable(folder, true)) {
+                m_immutableDir = folder;
+                fix = [&] { setImmutable(folder, false); };
+            } else {
+                QSKIP("root needs the immutable flag to make a directory read-only");
+            }
+        }
+        const QString path = folder + u"/tolvo.ini"_s;
+        const QByteArray before = readAll(path);
+
+        PromptsDouble ui;
+        for (QChar a : answers)
+            ui.answers.enqueue(a == u'R' ? Prompts::Answer::Retry : Prompts::Answer::Cancel);
+        ui.onShow = [&](const PromptsDouble::Shown &) {
+            if (ui.shown.size() == fixAtPrompt)
+                fix();
+        };
+        const bool result = storeAfter({}).save(path, ui);
+        const QByteArray after = readAll(path);
+        const QStringList left = QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        fix();
+
+        QCOMPARE(result, saved);
+        QCOMPARE(ui.shown.size(), prompts);
+        for (const PromptsDouble::Shown &s : ui.shown) {
+            QCOMPARE(s.kind, PromptsDouble::Shown::RetryCancel);
+            QCOMPARE(s.title, u"エラー"_s);
+            QCOMPARE(s.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + path);
+        }
+        // Whole new file or the old one byte for byte, and no temporary left.
+        QCOMPARE(after, saved ? kDefaultFile : before);
+        QVERIFY2(left.isEmpty() || left == QStringList{u"tolvo.ini"_s}, qPrintable(left.join(u' ')));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsSave)
+#include "tst_settingssave.moc"
