@@ -1,0 +1,145 @@
+#include "ui/frmabout.h"
+
+#include "ui/fonts.h"
+
+#include "appinfo.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+QString VersionText(int major, int minor, int revision)
+{
+    return u"Version "_s + QString::number(major) + u'.' + QString::number(minor)
+        + u" (Build: "_s + QString::number(revision) + u')';
+}
+
+QString CopyrightText()
+{
+    // Each line fits the label's 209 pixels in its bold 9.75-point face,
+    // which is why the data credit takes two lines.
+    return u"© 2026 tolvo developers\n"
+           u"辞書データ: EDICT・KANJIDIC\n"
+           u"© EDRDG (CC BY-SA 3.0)"_s;
+}
+
+namespace {
+
+// The program icon the main window shows too, from the shared resources.
+QIcon programIcon()
+{
+    QIcon icon;
+    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
+    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
+    return icon;
+}
+
+QFont layoutFont(const QString &face, qreal points, QFont::Weight weight)
+{
+    QFont font(face);
+    font.setPointSizeF(points);
+    font.setWeight(weight);
+    return font;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font,
+                  const QColor &colour)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1StringView(name));
+    label->setGeometry(geometry);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return label;
+}
+
+} // namespace
+
+frmAbout::frmAbout(QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                         | Qt::WindowCloseButtonHint)
+{
+    InstallFontSubstitutions();
+    setObjectName(u"frmAbout"_s);
+    setWindowTitle(u"バージョン情報"_s);
+    setWindowIcon(programIcon());
+    setFixedSize(241, 169);
+    // Closing the box discards it; the next Help > About loads a fresh one.
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    const QColor darkRed(128, 0, 0);
+    const QColor darkBlue(0, 0, 192);
+
+    // Created in tab order: the button first, so it takes the focus.
+    cmdOK = new QPushButton(u"確認(&C)"_s, this);
+    cmdOK->setObjectName(u"cmdOK"_s);
+    cmdOK->setGeometry(80, 136, 87, 23);
+    cmdOK->setDefault(true);
+    // Esc goes through QDialog::reject(), which closes the box the same way.
+    connect(cmdOK, &QPushButton::clicked, this, &QWidget::close);
+
+    picIcon = new QLabel(this);
+    picIcon->setObjectName(u"picIcon"_s);
+    picIcon->setGeometry(16, 16, 32, 32);
+    picIcon->setPixmap(programIcon().pixmap(32, 32));
+
+    lblCopyright = makeLabel(this, "lblCopyright", QRect(16, 72, 209, 49),
+                             layoutFont(u"ＭＳ Ｐゴシック"_s, 9.75, QFont::Bold), darkBlue);
+    lblVersion = makeLabel(this, "lblVersion", QRect(64, 40, 155, 15),
+                           layoutFont(u"ＭＳ Ｐゴシック"_s, 9.75, QFont::Normal), darkRed);
+    lblTitle = makeLabel(this, "lblTitle", QRect(64, 16, 157, 23),
+                         layoutFont(u"ＭＳ ゴシック"_s, 12, QFont::Bold), darkRed);
+    lblTitle->setText(u"ヴェルモラ支援"_s);
+
+    cmdOK->setFocus();
+    load();
+    centreOverOwner();
+}
+
+void frmAbout::load()
+{
+    lblVersion->setText(VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
+                                    appinfo::kVersionRevision));
+    lblCopyright->setText(CopyrightText());
+}
+
+void frmAbout::centreOverOwner()
+{
+    QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (!owner)
+        return;
+    // Centre the whole box, title bar included, over the owner's whole window.
+    // Before the box is first shown its frame is unknown; the owner's frame
+    // is the best guess, since both get the same decoration.
+    const QRect ownerFrame = owner->frameGeometry();
+    const QRect ownerClient = owner->geometry();
+    const QMargins frame = isVisible()
+        ? QMargins(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(),
+                   frameGeometry().bottom() - geometry().bottom())
+        : QMargins(ownerClient.left() - ownerFrame.left(), ownerClient.top() - ownerFrame.top(),
+                   ownerFrame.right() - ownerClient.right(),
+                   ownerFrame.bottom() - ownerClient.bottom());
+    QRect box = QRect(QPoint(), size()).marginsAdded(frame);
+    box.moveCenter(ownerFrame.center());
+    // Keep the title bar reachable when the owner hangs off the screen.
+    if (const QScreen *screen = owner->screen()) {
+        const QRect available = screen->availableGeometry();
+        if (box.right() > available.right())
+            box.moveRight(available.right());
+        if (box.bottom() > available.bottom())
+            box.moveBottom(available.bottom());
+        if (box.left() < available.left())
+            box.moveLeft(available.left());
+        if (box.top() < available.top())
+            box.moveTop(available.top());
+    }
+    move(box.topLeft());
+}

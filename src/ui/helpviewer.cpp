@@ -1,0 +1,508 @@
+#include "ui/helpviewer.h"
+
+#include "app/datafile.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QStringDecoder>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// No help file comes near this; anything larger is not ours.
+constexpr qint64 kMaxHelpFileSize = 16 * 1024 * 1024;
+constexpr int kAnchorRole = Qt::UserRole;
+
+QString plainText(const QString &html)
+{
+    return QTextDocumentFragment::fromHtml(html).toPlainText();
+}
+
+QStringList queryWords(const QString &query)
+{
+    QString spaced = query;
+    spaced.replace(QChar(0x3000), u' ');
+    return spaced.split(u' ', Qt::SkipEmptyParts);
+}
+
+QPointer<HelpViewer> &theViewer()
+{
+    static QPointer<HelpViewer> viewer;
+    return viewer;
+}
+
+} // namespace
+
+HelpDocument HelpDocument::parse(const QString &html)
+{
+    static const QRegularExpression token(
+        uR"(<title\b[^>]*>(?<title>.*?)</title\s*>)"
+        uR"(|<h(?<level>[1-3])\b[^>]*>(?<heading>.*?)</h\k<level>\s*>)"
+        uR"(|<!--(?<comment>.*?)-->)"_s,
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression anchorAttribute(
+        uR"(\b(?:name|id)\s*=\s*["']([^"']+)["'])"_s, QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression keywordComment(
+        uR"(^\s*keywords\s*:(.*)$)"_s,
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression keywordSeparator(u"[;；]"_s);
+
+    HelpDocument document;
+    document.html = html;
+    QList<qsizetype> topicStarts;
+    QString currentAnchor;
+
+    auto it = token.globalMatch(html);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        if (match.hasCaptured(u"title"_s)) {
+            if (document.title.isEmpty())
+                document.title = plainText(match.captured(u"title"_s)).simplified();
+        } else if (match.hasCaptured(u"heading"_s)) {
+            // A heading without an anchor cannot be jumped to: it stays part
+            // of the topic before it.
+            const QRegularExpressionMatch anchor = anchorAttribute.match(match.captured(0));
+            if (!anchor.hasMatch())
+                continue;
+            HelpTopic topic;
+            topic.anchor = anchor.captured(1);
+            topic.title = plainText(match.captured(u"heading"_s)).simplified();
+            topic.level = match.captured(u"level"_s).toInt();
+            document.topics.append(topic);
+            topicStarts.append(match.capturedStart());
+            currentAnchor = topic.anchor;
+        } else {
+            // Comments are skipped whole, so a heading written inside one
+            // makes no topic; only a keyword comment means something.
+            const QRegularExpressionMatch keywords = keywordComment.match(match.captured(u"comment"_s));
+            if (!keywords.hasMatch())
+                continue;
+            const QStringList words = keywords.captured(1).split(keywordSeparator);
+            for (const QString &word : words) {
+                const QString keyword = word.simplified();
+                if (!keyword.isEmpty())
+                    document.keywords.append({keyword, currentAnchor});
+            }
+        }
+    }
+    for (qsizetype i = 0; i < document.topics.size(); ++i) {
+        const qsizetype end = i + 1 < topicStarts.size() ? topicStarts[i + 1] : html.size();
+        document.topics[i].text = plainText(html.mid(topicStarts[i], end - topicStarts[i]));
+    }
+    return document;
+}
+
+bool HelpDocument::load(const QString &path, HelpDocument *document, QString *reason)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty()) {
+        *reason = u"ファイル名が指定されていません。"_s;
+        return false;
+    }
+    if (!info.exists()) {
+        *reason = u"ファイルが見つかりません。"_s;
+        return false;
+    }
+    if (info.isDir()) {
+        *reason = u"ファイルではなくフォルダーです。"_s;
+        return false;
+    }
+    if (info.size() > kMaxHelpFileSize) {
+        *reason = u"ファイルが大きすぎます。"_s;
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.error() == QFileDevice::PermissionsError
+            ? u"ファイルへのアクセスが拒否されました。"_s
+            : u"ファイルを読み込めません。"_s;
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = u"ファイルを読み込めません。"_s;
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString html = decoder.decode(bytes);
+    HelpDocument parsed;
+    if (!decoder.hasError())
+        parsed = parse(html);
+    if (decoder.hasError() || parsed.topics.isEmpty()) {
+        *reason = u"このヘルプ ビューアーで読める形式のファイルではありません。"_s;
+        return false;
+    }
+    *document = parsed;
+    return true;
+}
+
+QStringList HelpDocument::search(const QString &query) const
+{
+    const QStringList words = queryWords(query);
+    QStringList anchors;
+    if (words.isEmpty())
+        return anchors;
+    for (const HelpTopic &topic : topics) {
+        const bool all = std::all_of(words.begin(), words.end(), [&](const QString &word) {
+            return topic.text.contains(word, Qt::CaseInsensitive);
+        });
+        if (all)
+            anchors.append(topic.anchor);
+    }
+    return anchors;
+}
+
+const HelpTopic *HelpDocument::topic(const QString &anchor) const
+{
+    for (const HelpTopic &t : topics) {
+        if (t.anchor == anchor)
+            return &t;
+    }
+    return nullptr;
+}
+
+HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(u"HelpViewer"_s);
+    setWindowTitle(u"ヘルプ - "_s + ProductName());
+    QIcon icon;
+    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
+    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
+    setWindowIcon(icon);
+    resize(840, 600);
+
+    // Navigation row above the text, as in the Windows help window.
+    auto *contentsButton = new QPushButton(u"目次(&C)"_s);
+    auto *backButton = new QPushButton(u"戻る(&B)"_s);
+    auto *forwardButton = new QPushButton(u"進む(&N)"_s);
+    backButton->setEnabled(false);
+    forwardButton->setEnabled(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(contentsButton);
+    buttons->addWidget(backButton);
+    buttons->addWidget(forwardButton);
+    buttons->addStretch();
+
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(u"pages"_s);
+
+    m_contents = new QTreeWidget;
+    m_contents->setObjectName(u"contents"_s);
+    m_contents->setHeaderHidden(true);
+    m_pages->addTab(m_contents, u"目次"_s);
+
+    auto *indexPage = new QWidget;
+    m_keywordEdit = new QLineEdit;
+    m_keywordEdit->setObjectName(u"keywordEdit"_s);
+    m_keywordEdit->setPlaceholderText(u"キーワードを入力してください"_s);
+    m_keywordList = new QListWidget;
+    m_keywordList->setObjectName(u"keywords"_s);
+    auto *showKeywordButton = new QPushButton(u"表示(&D)"_s);
+    auto *indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->addWidget(new QLabel(u"キーワード(&W):"_s));
+    indexLayout->addWidget(m_keywordEdit);
+    indexLayout->addWidget(m_keywordList, 1);
+    indexLayout->addWidget(showKeywordButton, 0, Qt::AlignRight);
+    qobject_cast<QLabel *>(indexLayout->itemAt(0)->widget())->setBuddy(m_keywordEdit);
+    m_pages->addTab(indexPage, u"キーワード"_s);
+
+    auto *searchPage = new QWidget;
+    m_searchEdit = new QLineEdit;
+    m_searchEdit->setObjectName(u"searchEdit"_s);
+    m_searchEdit->setPlaceholderText(u"探す言葉（空白で区切ると全部を含むトピック）"_s);
+    auto *searchButton = new QPushButton(u"検索(&S)"_s);
+    m_searchStatus = new QLabel;
+    m_searchStatus->setWordWrap(true);
+    m_searchResults = new QListWidget;
+    m_searchResults->setObjectName(u"searchResults"_s);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(m_searchEdit, 1);
+    searchRow->addWidget(searchButton);
+    auto *searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->addLayout(searchRow);
+    searchLayout->addWidget(m_searchStatus);
+    searchLayout->addWidget(m_searchResults, 1);
+    m_pages->addTab(searchPage, u"検索"_s);
+
+    m_text = new QTextBrowser;
+    m_text->setObjectName(u"text"_s);
+    m_text->setOpenExternalLinks(true);
+
+    auto *splitter = new QSplitter(Qt::Horizontal);
+    splitter->addWidget(m_pages);
+    splitter->addWidget(m_text);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({280, 560});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(splitter, 1);
+
+    connect(contentsButton, &QPushButton::clicked, this, [this] {
+        m_pages->setCurrentIndex(0);
+        if (!m_document.topics.isEmpty())
+            showTopic(m_document.topics.first().anchor);
+    });
+    connect(backButton, &QPushButton::clicked, m_text, &QTextBrowser::backward);
+    connect(forwardButton, &QPushButton::clicked, m_text, &QTextBrowser::forward);
+    connect(m_text, &QTextBrowser::backwardAvailable, backButton, &QWidget::setEnabled);
+    connect(m_text, &QTextBrowser::forwardAvailable, forwardButton, &QWidget::setEnabled);
+    connect(m_text, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
+        if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment())
+            m_currentAnchor = url.fragment();
+    });
+
+    connect(m_contents, &QTreeWidget::itemActivated, this, &HelpViewer::showTopicItem);
+    connect(m_contents, &QTreeWidget::itemClicked, this, &HelpViewer::showTopicItem);
+
+    connect(m_keywordEdit, &QLineEdit::textEdited, this, &HelpViewer::filterKeywords);
+    connect(m_keywordEdit, &QLineEdit::returnPressed, this,
+            [this] { showKeywordItem(m_keywordList->currentItem()); });
+    connect(showKeywordButton, &QPushButton::clicked, this,
+            [this] { showKeywordItem(m_keywordList->currentItem()); });
+    connect(m_keywordList, &QListWidget::itemActivated, this, &HelpViewer::showKeywordItem);
+
+    auto runSearch = [this] { searchText(m_searchEdit->text()); };
+    connect(m_searchEdit, &QLineEdit::returnPressed, this, runSearch);
+    connect(searchButton, &QPushButton::clicked, this, runSearch);
+    connect(m_searchResults, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const QString anchor = item->data(kAnchorRole).toString();
+        if (showTopic(anchor))
+            highlightSearchWords(anchor);
+    });
+}
+
+HelpViewer *HelpViewer::instance()
+{
+    return theViewer();
+}
+
+HelpViewer *HelpViewer::showContents(const QString &path)
+{
+    QPointer<HelpViewer> &viewer = theViewer();
+    if (!viewer) {
+        viewer = new HelpViewer;
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        // Like the separate help program it stands in for, the viewer does
+        // not keep tolvo running once the main window is gone.
+        viewer->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    viewer->show();
+    if (viewer->isMinimized())
+        viewer->showNormal();
+    viewer->raise();
+    viewer->activateWindow();
+    // Loaded anew each time: the file may have been replaced meanwhile.
+    viewer->openFile(path);
+    return viewer;
+}
+
+bool HelpViewer::openFile(const QString &path)
+{
+    m_path = path;
+    if (m_failureBox)
+        m_failureBox->close();
+    HelpDocument document;
+    QString reason;
+    if (!HelpDocument::load(path, &document, &reason)) {
+        showFailure(path, reason);
+        return false;
+    }
+    m_document = document;
+    setWindowTitle(u"ヘルプ - "_s + (m_document.title.isEmpty() ? ProductName() : m_document.title));
+    m_text->clearHistory();
+    m_text->setHtml(m_document.html);
+    buildContents();
+    buildKeywords();
+    m_searchResults->clear();
+    m_searchStatus->clear();
+    m_pages->setCurrentIndex(0);
+    showTopic(m_document.topics.first().anchor);
+    return true;
+}
+
+void HelpViewer::showFailure(const QString &path, const QString &reason)
+{
+    m_document = HelpDocument();
+    m_currentAnchor.clear();
+    m_contents->clear();
+    m_keywordList->clear();
+    m_searchResults->clear();
+    m_searchStatus->clear();
+    setWindowTitle(u"ヘルプ - "_s + ProductName());
+
+    const QString shownPath = QDir::toNativeSeparators(path);
+    const QString sentence = u"ヘルプ ファイル「"_s + shownPath + u"」を開けません。"_s;
+    m_text->clearHistory();
+    m_text->setHtml(u"<p><b>"_s + sentence.toHtmlEscaped() + u"</b></p><p>"_s
+                    + reason.toHtmlEscaped() + u"</p>"_s);
+
+    // Not modal to the program: the main window stays usable while it shows.
+    m_failureBox = new QMessageBox(QMessageBox::Warning, u"ヘルプ"_s, sentence + u'\n' + reason,
+                                   QMessageBox::Ok, this);
+    m_failureBox->setObjectName(u"helpOpenFailure"_s);
+    m_failureBox->setTextFormat(Qt::PlainText);
+    m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_failureBox->open();
+}
+
+void HelpViewer::buildContents()
+{
+    m_contents->clear();
+    // Headings nest by level; a level that skips one hangs under the nearest
+    // shallower heading.
+    QList<QPair<int, QTreeWidgetItem *>> parents;
+    for (const HelpTopic &topic : std::as_const(m_document.topics)) {
+        while (!parents.isEmpty() && parents.last().first >= topic.level)
+            parents.removeLast();
+        auto *item = parents.isEmpty() ? new QTreeWidgetItem(m_contents)
+                                       : new QTreeWidgetItem(parents.last().second);
+        item->setText(0, topic.title);
+        item->setData(0, kAnchorRole, topic.anchor);
+        parents.append({topic.level, item});
+    }
+    m_contents->expandAll();
+}
+
+void HelpViewer::buildKeywords()
+{
+    m_keywordList->clear();
+    QList<HelpKeyword> keywords = m_document.keywords;
+    QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(keywords.begin(), keywords.end(),
+                     [&](const HelpKeyword &a, const HelpKeyword &b) {
+                         return collator.compare(a.keyword, b.keyword) < 0;
+                     });
+    for (qsizetype i = 0; i < keywords.size(); ++i) {
+        const HelpKeyword &entry = keywords[i];
+        const bool shared = (i > 0 && keywords[i - 1].keyword == entry.keyword)
+            || (i + 1 < keywords.size() && keywords[i + 1].keyword == entry.keyword);
+        QString label = entry.keyword;
+        // The same keyword in several topics: say which topic each entry opens.
+        if (shared) {
+            if (const HelpTopic *topic = m_document.topic(entry.anchor))
+                label += u"（"_s + topic->title + u"）"_s;
+        }
+        auto *item = new QListWidgetItem(label, m_keywordList);
+        item->setData(kAnchorRole, entry.anchor);
+    }
+    if (m_keywordList->count() > 0)
+        m_keywordList->setCurrentRow(0);
+}
+
+void HelpViewer::filterKeywords(const QString &text)
+{
+    const QString wanted = text.trimmed();
+    auto matches = [&](QListWidgetItem *item, bool prefix) {
+        return prefix ? item->text().startsWith(wanted, Qt::CaseInsensitive)
+                      : item->text().contains(wanted, Qt::CaseInsensitive);
+    };
+    bool anyPrefix = false;
+    for (int i = 0; i < m_keywordList->count() && !anyPrefix; ++i)
+        anyPrefix = matches(m_keywordList->item(i), true);
+    QListWidgetItem *first = nullptr;
+    for (int i = 0; i < m_keywordList->count(); ++i) {
+        QListWidgetItem *item = m_keywordList->item(i);
+        const bool shown = wanted.isEmpty() || matches(item, anyPrefix);
+        item->setHidden(!shown);
+        if (shown && !first)
+            first = item;
+    }
+    m_keywordList->setCurrentItem(first);
+}
+
+void HelpViewer::searchText(const QString &query)
+{
+    m_lastQuery = query;
+    m_searchResults->clear();
+    if (queryWords(query).isEmpty()) {
+        m_searchStatus->setText(u"探す言葉を入力してください。"_s);
+        return;
+    }
+    const QStringList anchors = m_document.search(query);
+    for (const QString &anchor : anchors) {
+        auto *item = new QListWidgetItem(m_document.topic(anchor)->title, m_searchResults);
+        item->setData(kAnchorRole, anchor);
+    }
+    m_searchStatus->setText(anchors.isEmpty()
+                                ? u"見つかりませんでした。"_s
+                                : QString::number(anchors.size()) + u" 件のトピックが見つかりました。"_s);
+    if (!anchors.isEmpty())
+        m_searchResults->setCurrentRow(0);
+}
+
+bool HelpViewer::showTopic(const QString &anchor)
+{
+    if (!m_document.topic(anchor))
+        return false;
+    if (anchor == m_document.topics.first().anchor)
+        m_text->moveCursor(QTextCursor::Start);
+    m_text->scrollToAnchor(anchor);
+    m_currentAnchor = anchor;
+    // Keep the contents page in step with the text.
+    QTreeWidgetItemIterator it(m_contents);
+    for (; *it; ++it) {
+        if ((*it)->data(0, kAnchorRole).toString() == anchor) {
+            m_contents->setCurrentItem(*it);
+            break;
+        }
+    }
+    return true;
+}
+
+void HelpViewer::showKeywordItem(QListWidgetItem *item)
+{
+    if (item && !item->isHidden())
+        showTopic(item->data(kAnchorRole).toString());
+}
+
+void HelpViewer::showTopicItem(QTreeWidgetItem *item)
+{
+    if (item)
+        showTopic(item->data(0, kAnchorRole).toString());
+}
+
+int HelpViewer::anchorPosition(const QString &anchor) const
+{
+    for (QTextBlock block = m_text->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            if (fragment.fragment().charFormat().anchorNames().contains(anchor))
+                return fragment.fragment().position();
+        }
+    }
+    return 0;
+}
+
+void HelpViewer::highlightSearchWords(const QString &anchor)
+{
+    const QStringList words = queryWords(m_lastQuery);
+    if (words.isEmpty())
+        return;
+    // Select the first word's first occurrence in the topic, so the eye finds it.
+    const QTextCursor found = m_text->document()->find(words.first(), anchorPosition(anchor));
+    if (!found.isNull()) {
+        m_text->setTextCursor(found);
+        m_text->ensureCursorVisible();
+    }
+}

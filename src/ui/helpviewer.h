@@ -1,0 +1,116 @@
+#pragma once
+#include <QList>
+#include <QMessageBox>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QTabWidget;
+class QTextBrowser;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// tolvo.hlp is HTML in UTF-8. Each topic is a heading (h1 to h3) carrying
+// an anchor, <h2><a name="search">…</a></h2>; the keywords of the index
+// follow the heading they belong to in a comment,
+// <!-- keywords: 検索; Ctrl+F -->, separated by ";".
+struct HelpTopic
+{
+    QString anchor;
+    QString title;
+    int level = 1;
+    QString text; // plain text of the topic, heading included, for the search
+};
+
+struct HelpKeyword
+{
+    QString keyword;
+    QString anchor;
+};
+
+struct HelpDocument
+{
+    QString title;
+    QString html;
+    QList<HelpTopic> topics;
+    QList<HelpKeyword> keywords; // in file order
+
+    static HelpDocument parse(const QString &html);
+
+    // Reads and parses path. On failure returns false and puts the reason,
+    // a Japanese sentence, into *reason.
+    static bool load(const QString &path, HelpDocument *document, QString *reason);
+
+    // Anchors of the topics whose text holds every word of query (words
+    // separated by spaces, full-width ones too; letter case ignored).
+    QStringList search(const QString &query) const;
+
+    const HelpTopic *topic(const QString &anchor) const;
+};
+
+// The help engine: the help file's text with its contents, keyword index and
+// full-text search beside it. A file it cannot open it reports itself, in
+// its text pane and in a message box of its own that does not block.
+class HelpViewer : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit HelpViewer(QWidget *parent = nullptr);
+
+    // Opens the help file at its contents: the one viewer, created when
+    // needed, brought to the front. Returns it.
+    static HelpViewer *showContents(const QString &path);
+    // The open viewer, or null.
+    static HelpViewer *instance();
+
+    // Loads path and shows its first topic with the contents page in front.
+    // False when it cannot, after saying so.
+    bool openFile(const QString &path);
+
+    const QString &filePath() const { return m_path; }
+    const HelpDocument &document() const { return m_document; }
+    // The topic at the top of the text pane (empty before anything is shown).
+    QString currentAnchor() const { return m_currentAnchor; }
+
+    // Shows a topic by its anchor; false when the file has no such topic.
+    bool showTopic(const QString &anchor);
+    // The index page: the keywords starting with (or else containing) text.
+    void filterKeywords(const QString &text);
+    // The search page: lists the topics holding every word of query.
+    void searchText(const QString &query);
+
+    QTabWidget *pages() const { return m_pages; }
+    QTreeWidget *contentsTree() const { return m_contents; }
+    QListWidget *keywordList() const { return m_keywordList; }
+    QListWidget *searchResults() const { return m_searchResults; }
+    QTextBrowser *textPane() const { return m_text; }
+    QMessageBox *openFailureBox() const { return m_failureBox; }
+
+private:
+    void buildContents();
+    void buildKeywords();
+    void showFailure(const QString &path, const QString &reason);
+    void showKeywordItem(QListWidgetItem *item);
+    void showTopicItem(QTreeWidgetItem *item);
+    void highlightSearchWords(const QString &anchor);
+    int anchorPosition(const QString &anchor) const;
+
+    QString m_path;
+    HelpDocument m_document;
+    QString m_currentAnchor;
+    QString m_lastQuery;
+
+    QTabWidget *m_pages = nullptr;
+    QTreeWidget *m_contents = nullptr;
+    QLineEdit *m_keywordEdit = nullptr;
+    QListWidget *m_keywordList = nullptr;
+    QLineEdit *m_searchEdit = nullptr;
+    QListWidget *m_searchResults = nullptr;
+    QLabel *m_searchStatus = nullptr;
+    QTextBrowser *m_text = nullptr;
+    QPointer<QMessageBox> m_failureBox;
+};

@@ -1,0 +1,20 @@
+#include "ui/partnerletters.h"
+#include "dictionary/dictionary.h"
+
+QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)
+{
+    QStringList found;
+    const char16_t *first = dictionary.firstUnits();
+    for (const QString &letter : letters) {
+        if (letter.size() != 1 || found.contains(letter))
+            continue;
+        const char16_t head = letter[0].unicode();
+        for (qint32 n = 1; n <= dictionary.lineCount(); ++n) {
+            if (first[n - 1] == head && dictionary.lineView(n).mid(1).contains(kanji)) {
+                found.append(letter);
+                break;
+            }
+        }
+    }
+    return found;
+}

@@ -1,0 +1,110 @@
+#pragma once
+// A main window on its own dictionary and settings store, with the prompt
+// double, for the GUI tests.
+#include "dictionary/dictionary.h"
+#include "promptsdouble.h"
+#include "settings/basparam.h"
+#include "tempfiles.h"
+#include "ui/frmmain.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+// The worked example: each of 続家版露身発 partners 出; 人 partners three of them.
+inline QStringList workedExampleLines()
+{
+    return {u"続出行編報"_s, u"家出族人具"_s, u"版出画木権"_s,
+            u"露出天見人"_s, u"身出体人分"_s, u"発出表見行"_s};
+}
+
+// count lines whose heads are none of the letters used, to make the scan long.
+inline QStringList fillerLines(int count)
+{
+    const QString heads = u"日月火水木金土山川田"_s;
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(heads.mid(i % heads.size(), 1) + u"人"_s);
+    return lines;
+}
+
+struct MainWindowFixture
+{
+    QTemporaryDir dir;
+    PromptsDouble prompts;
+    DictionaryStore dictionary;
+    SettingsStore settings;
+    QString settingsPath;
+    std::unique_ptr<frmMain> window;
+
+    MainWindowFixture()
+    {
+        settingsPath = dir.filePath(u"tolvo.ini"_s);
+        settings.setDefaults();
+    }
+
+    bool loadDictionary(const QStringList &lines)
+    {
+        const QString path = writeBytes(dir, u"tolvo.dic"_s, sjis(lines.join(u"\r\n"_s) + u"\r\n"_s));
+        return LoadDictionaryFile(path, dictionary, prompts);
+    }
+
+    // Defaults, then these settings-file lines over them.
+    void loadSettings(const QStringList &lines)
+    {
+        writeBytes(dir, u"tolvo.ini"_s, sjis(u"[tolvo]\r\n\r\n"_s + lines.join(u"\r\n"_s) + u"\r\n"_s));
+        settings.load(settingsPath);
+    }
+
+    frmMain &open(bool waitActive = false)
+    {
+        window = std::make_unique<frmMain>(prompts, dictionary, settings, settingsPath);
+        window->show();
+        if (waitActive) {
+            window->activateWindow();
+            if (!QTest::qWaitForWindowActive(window.get()))
+                qWarning("main window not active");
+        }
+        return *window;
+    }
+
+    template <typename T = QWidget>
+    T *find(const QString &name) const
+    {
+        return window->findChild<T *>(name);
+    }
+    QLineEdit *box(int i) const { return find<QLineEdit>(u"txtLetter_"_s + QString::number(i)); }
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < 6; ++i)
+            texts.append(box(i)->text());
+        return texts;
+    }
+    void setBoxes(const QStringList &texts)
+    {
+        for (int i = 0; i < 6; ++i)
+            box(i)->setText(texts.value(i));
+    }
+    QAction *action(const QString &name) const { return find<QAction>(name); }
+    QTreeWidget *candidates() const { return find<QTreeWidget>(u"lsvCandidate"_s); }
+    QTreeWidget *history() const { return find<QTreeWidget>(u"lsvHistory"_s); }
+    QLabel *answer() const { return find<QLabel>(u"lblAnswer"_s); }
+
+    static QStringList rows(const QTreeWidget *view)
+    {
+        QStringList out;
+        for (int i = 0; i < view->topLevelItemCount(); ++i)
+            out.append(view->topLevelItem(i)->text(0) + u'/' + view->topLevelItem(i)->text(1));
+        return out;
+    }
+};

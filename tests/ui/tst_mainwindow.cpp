@@ -1,0 +1,470 @@
+// The main window as laid out, its load sequence and its history panel.
+#include "mainwindowfixture.h"
+#include "ui/letterbox.h"
+#include "ui/picturebox.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QMenuBar>
+
+namespace {
+
+constexpr int kShownHeight = 5370 / 15;
+constexpr int kHiddenHeight = 3810 / 15;
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    // Layout
+    void controls_data();
+    void controls();
+    void windowProperties();
+    void captionsAndColumns();
+    void menus();
+    void tabOrder();
+    void backgroundArtwork();
+    void maskedBackground();
+
+    // Load sequence
+    void lettersOfNewestEntry_data();
+    void lettersOfNewestEntry();
+    void letterBoxAppearance_data();
+    void letterBoxAppearance();
+
+    // History panel
+    void panelFollowsSetting_data();
+    void panelFollowsSetting();
+    void panelToggleTwiceRestores();
+    void rowsSkipFreeSlots();
+    void popupOnRightRelease_data();
+    void popupOnRightRelease();
+    void loadSelectedRow_data();
+    void loadSelectedRow();
+    void loadWithoutSelection();
+
+private:
+    std::unique_ptr<MainWindowFixture> f;
+};
+
+void TestMainWindow::init()
+{
+    f = std::make_unique<MainWindowFixture>();
+    QVERIFY(f->loadDictionary(workedExampleLines()));
+}
+
+void TestMainWindow::cleanup()
+{
+    f.reset();
+}
+
+void TestMainWindow::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("visible");
+    const auto row = [](const char *name, const char *kind, const char *container, QRect r, bool visible) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind)
+                            << QString::fromLatin1(container) << r << visible;
+    };
+    row("picMain", "PictureBox", "client", {8, 8, 185, 169}, true);
+    row("txtLetter_0", "LetterBox", "picMain", {72, 20, 33, 33}, true);
+    row("txtLetter_1", "LetterBox", "picMain", {117, 46, 33, 33}, true);
+    row("txtLetter_2", "LetterBox", "picMain", {117, 98, 33, 33}, true);
+    row("txtLetter_3", "LetterBox", "picMain", {72, 124, 33, 33}, true);
+    row("txtLetter_4", "LetterBox", "picMain", {27, 98, 33, 33}, true);
+    row("txtLetter_5", "LetterBox", "picMain", {27, 46, 33, 33}, true);
+    row("lblAnswer", "QLabel", "picMain", {72, 72, 33, 33}, true);
+    row("lblCandidate", "QLabel", "client", {200, 8, 137, 17}, true);
+    row("lsvCandidate", "QTreeWidget", "client", {200, 24, 137, 161}, true);
+    row("lblHistory", "QLabel", "client", {16, 184, 161, 17}, true);
+    row("lsvHistory", "QTreeWidget", "client", {8, 200, 329, 97}, true);
+    row("pbrLetter", "QProgressBar", "client", {0, 296, 343, 9}, false);
+    row("pbrStatus", "QProgressBar", "client", {0, 305, 343, 9}, false);
+    row("picBack", "PictureBox", "client", {112, 304, 150, 169}, false);
+    row("picBackMask", "PictureBox", "client", {232, 304, 150, 169}, false);
+    row("Line1_0", "QWidget", "client", {0, 0, 376, 1}, true);
+    row("Line1_1", "QWidget", "client", {0, 1, 376, 2}, true);
+}
+
+void TestMainWindow::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, kind);
+    QFETCH(QString, container);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, visible);
+    frmMain &w = f->open();
+    QWidget *control = f->find(name);
+    QVERIFY(control);
+    QVERIFY2(control->inherits(kind.toLatin1().constData()), control->metaObject()->className());
+    QCOMPARE(control->parentWidget()->objectName(), container);
+    QCOMPARE(control->geometry(), geometry);
+    QCOMPARE(control->isVisibleTo(&w), visible);
+}
+
+void TestMainWindow::windowProperties()
+{
+    frmMain &w = f->open();
+    QCOMPARE(w.windowTitle(), u"ヴェルモラ支援ソフト"_s);
+    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QCOMPARE(w.width(), frmMain::kClientWidth);
+    QCOMPARE(w.centralWidget()->width(), 343);
+    QVERIFY(w.windowIcon().availableSizes().contains(QSize(32, 32)));
+
+    // 24-point letters and answer in the Gothic face; the answer in the highlight colour.
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(QFontInfo(f->box(i)->font()).pointSize(), 24);
+    QCOMPARE(f->answer()->text(), QString());
+    QCOMPARE(f->answer()->font().pointSize(), 24);
+    QCOMPARE(f->answer()->palette().color(QPalette::WindowText), w.palette().color(QPalette::Highlight));
+    QVERIFY(!f->answer()->autoFillBackground());
+    QCOMPARE(f->box(0)->palette().color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(f->box(0)->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+    QCOMPARE(f->box(0)->maxLength(), 1);
+}
+
+void TestMainWindow::captionsAndColumns()
+{
+    f->open();
+    QCOMPARE(f->find<QLabel>(u"lblCandidate"_s)->text(), u"候補一覧リスト："_s);
+    QCOMPARE(f->find<QLabel>(u"lblHistory"_s)->text(), u"履歴：（右クリックで読み込み）"_s);
+
+    const struct {
+        QTreeWidget *view;
+        QString first, second;
+        int firstWidth, secondWidth;
+    } lists[] = {{f->candidates(), u"漢字"_s, u"ヒット数"_s, 60, 55},
+                 {f->history(), u"検索文字"_s, u"検索結果"_s, 224, 84}};
+    for (const auto &l : lists) {
+        QCOMPARE(l.view->columnCount(), 2);
+        QCOMPARE(l.view->headerItem()->text(0), l.first);
+        QCOMPARE(l.view->headerItem()->text(1), l.second);
+        QCOMPARE(l.view->header()->sectionSize(0), l.firstWidth);
+        QCOMPARE(l.view->header()->sectionSize(1), l.secondWidth);
+        QVERIFY(!l.view->rootIsDecorated());
+        QVERIFY(!l.view->isSortingEnabled());
+        QCOMPARE(l.view->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(l.view->selectionBehavior(), QAbstractItemView::SelectRows);
+    }
+    QCOMPARE(f->candidates()->topLevelItemCount(), 0);
+}
+
+void TestMainWindow::menus()
+{
+    frmMain &w = f->open();
+    const QList<QAction *> bar = w.menuBar()->actions();
+    QCOMPARE(bar.size(), 3);
+    QCOMPARE(bar[0]->text(), u"ファイル(&F)"_s);
+    QCOMPARE(bar[1]->text(), u"編集(&E)"_s);
+    QCOMPARE(bar[2]->text(), u"ヘルプ(&H)"_s);
+
+    const auto items = [&](const QString &menu) {
+        QStringList out;
+        for (QAction *a : f->find<QMenu>(menu)->actions())
+            out.append(a->objectName() + u'|' + (a->isSeparator() ? u"-"_s : a->text()) + u'|'
+                       + a->shortcut().toString(QKeySequence::PortableText));
+        return out;
+    };
+    QCOMPARE(items(u"mnuFile"_s), QStringList{u"mnuFileExit|終了(&X)|"_s});
+    QCOMPARE(items(u"mnuEdit"_s), (QStringList{u"mnuEditFind|検索(&F)|Ctrl+F"_s, u"mnuEditHistory|履歴(&H)|Ctrl+H"_s}));
+    QCOMPARE(items(u"mnuHelp"_s), (QStringList{u"mnuHelpContents|トピックの検索(&S)...|"_s,
+                                               u"mnuHelpBar1|-|"_s, u"mnuHelpAbout|バージョン情報(&A)...|"_s}));
+    QVERIFY(f->action(u"mnuEditHistory"_s)->isChecked());
+
+    auto *popup = f->find<QMenu>(u"mnuPopup"_s);
+    QVERIFY(popup);
+    QCOMPARE(popup->title(), u"A"_s);
+    QVERIFY(!popup->isVisible());
+    QVERIFY(!bar.contains(popup->menuAction()));
+    QCOMPARE(items(u"mnuPopup"_s), QStringList{u"mnuPopupGetString|読み込み|"_s});
+}
+
+void TestMainWindow::tabOrder()
+{
+    f->open(true);
+    f->box(0)->setFocus();
+    QTRY_VERIFY(f->box(0)->hasFocus());
+    QStringList order;
+    for (int i = 0; i < 8; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{u"txtLetter_1"_s, u"txtLetter_2"_s, u"txtLetter_3"_s, u"txtLetter_4"_s,
+                                 u"txtLetter_5"_s, u"lsvCandidate"_s, u"lsvHistory"_s, u"txtLetter_0"_s}));
+}
+
+void TestMainWindow::backgroundArtwork()
+{
+    f->open();
+    const QImage picture = f->find<PictureBox>(u"picBack"_s)->surface();
+    const QImage mask = f->find<PictureBox>(u"picBackMask"_s)->surface();
+    for (const QImage &img : {picture, mask}) {
+        QCOMPARE(img.size(), QSize(146, 165));
+        QCOMPARE(img.depth(), 1);
+    }
+    // Palette entry 0 and 1 as the files hold them (a reader may reorder them).
+    const auto palette = [](const QString &resource) {
+        QFile file(resource);
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray();
+        return file.readAll().mid(54, 8);
+    };
+    QCOMPARE(palette(u":/images/back.bmp"_s), QByteArray("\x01\x01\x01\x00\xff\xff\xff\x00", 8));
+    QCOMPARE(palette(u":/images/backmask.bmp"_s), QByteArray("\x00\x00\x00\x00\xff\xff\xff\x00", 8));
+    QCOMPARE(f->find<PictureBox>(u"picBack"_s)->contentsRect().size(), QSize(146, 165));
+
+    // The mask is the picture's silhouette: white picture pixels all lie inside it.
+    qint64 sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < 165; ++y) {
+        for (int x = 0; x < 146; ++x) {
+            const bool inside = mask.pixel(x, y) == qRgb(0, 0, 0);
+            QVERIFY(inside || mask.pixel(x, y) == qRgb(255, 255, 255));
+            if (picture.pixel(x, y) == qRgb(255, 255, 255))
+                QVERIFY(inside);
+            if (inside) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+        }
+    }
+    // Drawn at (16, 6), the shape is centred on the answer label and has a
+    // petal behind every letter box.
+    const QPointF centre(16 + double(sx) / n + 0.5, 6 + double(sy) / n + 0.5);
+    const QPointF answerCentre = QRectF(f->answer()->geometry()).center();
+    QVERIFY2(qAbs(centre.x() - answerCentre.x()) <= 1 && qAbs(centre.y() - answerCentre.y()) <= 1,
+             qPrintable(u"%1,%2"_s.arg(centre.x()).arg(centre.y())));
+    for (int i = 0; i < 6; ++i) {
+        const QRect box = f->box(i)->geometry().translated(-16, -6);
+        for (const QPoint corner : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()})
+            QCOMPARE(mask.pixel(corner), qRgb(0, 0, 0));
+    }
+}
+
+void TestMainWindow::maskedBackground()
+{
+    f->open();
+    const QImage surface = f->find<PictureBox>(u"picMain"_s)->surface();
+    const QImage picture = f->find<PictureBox>(u"picBack"_s)->surface().convertToFormat(QImage::Format_RGB32);
+    const QImage mask = f->find<PictureBox>(u"picBackMask"_s)->surface().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(surface.size(), QSize(185, 169));
+    const QRgb back = surface.pixel(0, 0);
+    // AND with the mask, then OR with the picture, at (16, 6).
+    for (int y = 0; y < surface.height(); ++y) {
+        for (int x = 0; x < surface.width(); ++x) {
+            const QPoint at(x - 16, y - 6);
+            QRgb expected = back;
+            if (picture.rect().contains(at))
+                expected = (back & mask.pixel(at)) | picture.pixel(at);
+            if (surface.pixel(x, y) != expected)
+                QFAIL(qPrintable(u"pixel %1,%2"_s.arg(x).arg(y)));
+        }
+    }
+    // The hexagon's white shows behind the answer, the background around the shape.
+    QCOMPARE(surface.pixel(QRectF(f->answer()->geometry()).center().toPoint()), qRgb(255, 255, 255));
+    QCOMPARE(surface.pixel(2, 2), back);
+}
+
+void TestMainWindow::lettersOfNewestEntry_data()
+{
+    QTest::addColumn<QString>("entry");     // handed to the store; empty: none
+    QTest::addColumn<int>("capacity");      // -1: as loaded
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("default entry") << QString() << -1
+                                   << QStringList{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+    QTest::newRow("three letters") << u"春夏秋,冬"_s << -1
+                                   << QStringList{u"春"_s, u"夏"_s, u"秋"_s, u"露"_s, u"身"_s, u"発"_s};
+    QTest::newRow("eight letters") << u"一二三四五六七八,九"_s << -1
+                                   << QStringList{u"一"_s, u"二"_s, u"三"_s, u"四"_s, u"五"_s, u"六"_s};
+    QTest::newRow("slot 1 empty") << u","_s << -1
+                                  << QStringList{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+    QTest::newRow("capacity 0") << u"春夏秋,冬"_s << 0
+                                << QStringList{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+}
+
+void TestMainWindow::lettersOfNewestEntry()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, capacity);
+    QFETCH(QStringList, boxes);
+    if (!entry.isEmpty())
+        f->settings.set(u"HistString"_s, 0, entry);
+    if (capacity >= 0)
+        f->settings.set(u"HistNum"_s, 0, capacity);
+    frmMain &w = f->open();
+    QCOMPARE(f->boxTexts(), boxes);
+    // A failing step ends only itself: the rest of the sequence still ran.
+    QCOMPARE(w.outerHeight(), kShownHeight);
+    QVERIFY(f->history()->isVisible());
+}
+
+void TestMainWindow::letterBoxAppearance_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<QColor>("color");      // invalid: as designed
+    QTest::addColumn<int>("points");
+    QTest::newRow("defaults: black 24") << QStringList() << QColor(0, 0, 0) << 24;
+    QTest::newRow("red") << QStringList{u"FontColor=255000000"_s} << QColor(255, 0, 0) << 24;
+    QTest::newRow("mixed") << QStringList{u"FontColor=000128255"_s} << QColor(0, 128, 255) << 24;
+    QTest::newRow("bad colour keeps design, font applied")
+        << QStringList{u"FontColor=abc000000"_s, u"FontSize=12"_s} << QColor() << 12;
+    QTest::newRow("size from file") << QStringList{u"FontSize=30"_s} << QColor(0, 0, 0) << 30;
+}
+
+void TestMainWindow::letterBoxAppearance()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(QColor, color);
+    QFETCH(int, points);
+    f->loadSettings(settings);
+    const QColor designed = LetterBox().palette().color(QPalette::Active, QPalette::Text);
+    f->open();
+    for (int i = 0; i < 6; ++i) {
+        const QPalette pal = f->box(i)->palette();
+        QCOMPARE(pal.color(QPalette::Active, QPalette::Text), color.isValid() ? color : designed);
+        QCOMPARE(f->box(i)->font().pointSize(), points);
+        QCOMPARE(f->box(i)->font().family(), u"ＭＳ Ｐゴシック"_s);
+    }
+}
+
+void TestMainWindow::panelFollowsSetting_data()
+{
+    QTest::addColumn<bool>("history");
+    QTest::newRow("shown") << true;
+    QTest::newRow("hidden") << false;
+}
+
+void TestMainWindow::panelFollowsSetting()
+{
+    QFETCH(bool, history);
+    f->settings.set(u"History"_s, 0, history);
+    frmMain &w = f->open();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QAction *toggle = f->action(u"mnuEditHistory"_s);
+
+    for (bool shown : {history, !history}) {
+        QCOMPARE(toggle->isChecked(), shown);
+        QCOMPARE(f->history()->isVisible(), shown);
+        QCOMPARE(f->find(u"lblHistory"_s)->isVisible(), shown);
+        QCOMPARE(w.frameGeometry().height(), shown ? kShownHeight : kHiddenHeight);
+        QCOMPARE(toBoolean(f->settings.get(u"History"_s, 0)), shown);
+        toggle->trigger();
+    }
+    // Short, the window shows no progress bars: they lie below its client area.
+    if (toggle->isChecked())
+        toggle->trigger();
+    QVERIFY(w.centralWidget()->height() <= f->find(u"pbrLetter"_s)->y());
+}
+
+void TestMainWindow::panelToggleTwiceRestores()
+{
+    frmMain &w = f->open();
+    QAction *toggle = f->action(u"mnuEditHistory"_s);
+    const QRect before = w.frameGeometry();
+    toggle->trigger();
+    toggle->trigger();
+    QCOMPARE(w.frameGeometry(), before);
+    QVERIFY(toggle->isChecked());
+    QVERIFY(f->history()->isVisible());
+    QCOMPARE(toBoolean(f->settings.get(u"History"_s, 0)), true);
+}
+
+void TestMainWindow::rowsSkipFreeSlots()
+{
+    f->loadSettings({u"HistString=春,一"_s, u"HistString=夏,二"_s, u"HistString=,三"_s,
+                     u"HistString=秋,四"_s, u"HistString=冬,"_s});
+    f->open();
+    QCOMPARE(MainWindowFixture::rows(f->history()),
+             (QStringList{u"春/一"_s, u"夏/二"_s, u"秋/四"_s, u"冬/"_s}));
+    // Rebuilt whole from the store, also while the panel is hidden.
+    f->action(u"mnuEditHistory"_s)->trigger();
+    f->settings.set(u"HistString"_s, 0, u"雪,月"_s);
+    f->window->RefreshHistoryList();
+    QCOMPARE(MainWindowFixture::rows(f->history()).first(), u"雪/月"_s);
+    QVERIFY(!f->history()->isVisibleTo(f->window.get()));
+}
+
+void TestMainWindow::popupOnRightRelease_data()
+{
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("onRow");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("right over empty space") << Qt::RightButton << false << true;
+    QTest::newRow("right over a row") << Qt::RightButton << true << true;
+    QTest::newRow("left") << Qt::LeftButton << false << false;
+    QTest::newRow("middle") << Qt::MiddleButton << true << false;
+}
+
+void TestMainWindow::popupOnRightRelease()
+{
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, onRow);
+    QFETCH(bool, opens);
+    f->open(true);
+    QWidget *viewport = f->history()->viewport();
+    const QPoint at = onRow ? f->history()->visualItemRect(f->history()->topLevelItem(0)).center()
+                            : QPoint(20, viewport->height() - 5);
+    QTest::mouseClick(viewport, button, {}, at);
+    auto *popup = f->find<QMenu>(u"mnuPopup"_s);
+    QCOMPARE(popup->isVisible(), opens);
+    popup->hide();
+}
+
+void TestMainWindow::loadSelectedRow_data()
+{
+    QTest::addColumn<QString>("letters");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("six letters") << u"続家版露身発"_s
+                                 << QStringList{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+    QTest::newRow("two letters") << u"春夏"_s
+                                 << QStringList{u"春"_s, u"夏"_s, QString(), QString(), QString(), QString()};
+}
+
+void TestMainWindow::loadSelectedRow()
+{
+    QFETCH(QString, letters);
+    QFETCH(QStringList, boxes);
+    f->settings.set(u"HistString"_s, 0, u"春夏,秋"_s);
+    f->settings.set(u"HistString"_s, 0, u"梅,桜"_s);
+    f->open();
+    // A result on screen, which the load clears.
+    f->answer()->setText(u"出"_s);
+    new QTreeWidgetItem(f->candidates(), {u"出"_s, u"6"_s});
+
+    const QList<QTreeWidgetItem *> match = f->history()->findItems(letters, Qt::MatchExactly);
+    QCOMPARE(match.size(), 1);
+    f->history()->setCurrentItem(match.first());
+    const QStringList historyBefore = MainWindowFixture::rows(f->history());
+    f->action(u"mnuPopupGetString"_s)->trigger();
+    QCOMPARE(f->boxTexts(), boxes);
+    QCOMPARE(f->answer()->text(), QString());
+    QCOMPARE(f->candidates()->topLevelItemCount(), 0);
+    QCOMPARE(MainWindowFixture::rows(f->history()), historyBefore);
+}
+
+void TestMainWindow::loadWithoutSelection()
+{
+    f->open();
+    const QStringList before = f->boxTexts();
+    f->answer()->setText(u"出"_s);
+    f->history()->clearSelection();
+    f->history()->setCurrentItem(nullptr);
+    f->action(u"mnuPopupGetString"_s)->trigger();
+    QCOMPARE(f->boxTexts(), before);
+    QCOMPARE(f->answer()->text(), u"出"_s);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
