@@ -6,8 +6,8 @@
 #include "ui/fonts.h"
 #include "ui/helpabout.h"
 #include "ui/letterbox.h"
-#include "ui/parsecolor.h"
-#include "ui/partnerletters.h"
+#include "app/parsecolor.h"
+#include "search/partnerletters.h"
 #include "ui/picturebox.h"
 
 #include <QApplication>
@@ -479,7 +479,9 @@ void frmMain::RefreshHistoryList()
 {
     lsvHistory->clear();
     lsvHistory->hide();
-    const qint32 n = toInt32(m_settings.get(u"HistNum"_s, 0));
+    // Slots past those the store holds are free; a capacity of two billion
+    // read from a hand-edited file must not mean two billion lookups.
+    const qsizetype n = qMin<qsizetype>(toInt32(m_settings.get(u"HistNum"_s, 0)), m_settings.slotCount());
     for (qint32 i = 1; i <= n; ++i) {
         const QString letters = toText(m_settings.get(u"HistString"_s, i));
         if (!letters.isEmpty())
@@ -584,7 +586,10 @@ void frmMain::runSearch()
     QStringList boxTexts;
     for (LetterBox *box : txtLetter)
         boxTexts.append(box->text());
-    m_settings.set(u"HistString"_s, 0, HistoryEntryText(boxTexts, lblAnswer->text()));
+    // A history of capacity 0 (set so in the settings file) keeps nothing;
+    // the search itself has still completed.
+    if (m_settings.histNum() > 0)
+        m_settings.set(u"HistString"_s, 0, HistoryEntryText(boxTexts, lblAnswer->text()));
     RefreshHistoryList();
 }
 

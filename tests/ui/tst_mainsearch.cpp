@@ -1,6 +1,7 @@
 // Edit > Search on the real window: results, progress, yielding, Esc,
 // the close refusal and what may happen while the search yields.
 #include "mainwindowfixture.h"
+#include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -57,6 +58,8 @@ private slots:
     void secondSearchDuringYieldIgnored();
     void historyLoadDuringYield();
     void failureLeavesWindowIdle();
+    void unusualCapacities_data();
+    void unusualCapacities();
     void candidateTooltip_data();
     void candidateTooltip();
 
@@ -381,10 +384,9 @@ void TestMainSearch::historyLoadDuringYield()
 
 void TestMainSearch::failureLeavesWindowIdle()
 {
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    // No history slot at all: storing the entry fails.
-    f->settings.set(u"HistNum"_s, 0, 0);
-    f->open();
+    openLong(120);
+    // Something failing in the middle of the scan, twice in a row.
+    connect(f->window.get(), &frmMain::lineTicked, f->window.get(), [] { throw RuntimeError::outOfRange(); });
     for (int round = 1; round <= 2; ++round) {
         search();
         QCOMPARE(f->prompts.shown.size(), round);
@@ -393,9 +395,32 @@ void TestMainSearch::failureLeavesWindowIdle()
         QCOMPARE(s.title, u"エラー"_s);
         QCOMPARE(s.icon, Prompts::Icon::Error);
         QVERIFY2(s.text.contains(u"ErrorNo: 9"_s), qPrintable(s.text));
-        QCOMPARE(f->answer()->text(), u"出"_s);
         checkIdle();
     }
+}
+
+// A capacity of 0 or of two billion from the settings file: the search
+// completes without a message, and the history keeps what it can.
+void TestMainSearch::unusualCapacities_data()
+{
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<QStringList>("history");
+    QTest::newRow("no slots") << 0 << QStringList();
+    QTest::newRow("far too many to allocate") << 2147483647 << QStringList{u"続家版露身発/出"_s};
+}
+
+void TestMainSearch::unusualCapacities()
+{
+    QFETCH(int, capacity);
+    QFETCH(QStringList, history);
+    QVERIFY(f->loadDictionary(workedExampleLines()));
+    f->loadSettings({u"HistNum="_s + QString::number(capacity)});
+    f->open();
+    search();
+    QVERIFY(f->prompts.shown.isEmpty());
+    QCOMPARE(f->answer()->text(), u"出"_s);
+    QCOMPARE(MainWindowFixture::rows(f->history()), history);
+    checkIdle();
 }
 
 void TestMainSearch::candidateTooltip_data()

@@ -1,5 +1,5 @@
 #include "platform/runtimeerror.h"
-#include "ui/parsecolor.h"
+#include "app/parsecolor.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "ui/partnerletters.h"
+#include "search/partnerletters.h"
 #include "dictionary/dictionary.h"
 
 QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)

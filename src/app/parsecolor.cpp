@@ -1,7 +1,5 @@
-#include "ui/parsecolor.h"
+#include "app/parsecolor.h"
 #include "platform/value.h"
-
-// Kept free of widgets, so that it can move into the core library as is.
 
 quint32 ParseColor(const QString &text)
 {
