@@ -8,12 +8,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <time.h>
 
 using namespace Qt::StringLiterals;
 
@@ -93,6 +95,47 @@ QString writeMillionLineDictionary(const QTemporaryDir &dir)
     return path;
 }
 
+qint64 monotonicNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// One line of output from tolvo-guiprobe in the given mode, offscreen.
+QByteArray probe(const QString &mode, qint64 *startedNs = nullptr)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    p.setProcessEnvironment(env);
+    if (startedNs)
+        *startedNs = monotonicNs();
+    p.start(QCoreApplication::applicationDirPath() + u"/tolvo-guiprobe"_s, {mode});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return {};
+    return p.readAllStandardOutput().trimmed();
+}
+
+void printGuiFigures()
+{
+    if (!QFile::exists(QCoreApplication::applicationDirPath() + u"/tolvo-guiprobe"_s))
+        return;
+    print("gui_search_ms", probe(u"search"_s).toDouble());
+    std::vector<double> startup;
+    for (int i = 0; i < 11; ++i) {
+        qint64 started = 0;
+        const QByteArray shown = probe(u"startup"_s, &started);
+        if (!shown.isEmpty())
+            startup.push_back(double(shown.toLongLong() - started) / 1e6);
+    }
+    if (!startup.empty()) {
+        std::sort(startup.begin(), startup.end());
+        print("startup_ms", startup[startup.size() / 2]);
+    }
+    print("peak_rss_mb", probe(u"rss"_s).toDouble());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -121,6 +164,8 @@ int main(int argc, char **argv)
     print("search_us", engineUs);
     print("search_speedup_vs_literal", literalUs / engineUs);
     print("search_over_scan_bound", engineUs / bareUs);
+
+    printGuiFigures();
 
     if (!skipLarge) {
         QTemporaryDir dir;

@@ -1,0 +1,92 @@
+// tolvo-guiprobe: the real program's start-up and search, timed from the
+// inside for tolvo-bench. Never writes a settings file.
+//   startup  print the monotonic clock (ns) when the main window is shown
+//   search   print the median milliseconds of Edit > Search on the worked example
+//   rss      print the peak resident set (MB) after one search
+#include "app/datafile.h"
+#include "app/runapplication.h"
+#include "platform/prompts.h"
+#include "ui/frmmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+qint64 monotonicNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+double peakRssMb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+class ShownProbe : public QObject
+{
+public:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<frmMain *>(watched)) {
+            printf("%lld\n", static_cast<long long>(monotonicNs()));
+            fflush(stdout);
+            std::_Exit(0);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"search"_s;
+    QTemporaryDir scratch;
+    StartupFiles files = DefaultStartupFiles();
+    files.settings = scratch.filePath(u"tolvo.ini"_s);   // defaults: the worked example in the boxes
+
+    ShownProbe probe;
+    if (mode == u"startup")
+        app.installEventFilter(&probe);
+    SilentPrompts prompts;
+    const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
+    if (!window)
+        return 2;
+    QAction *find = window->findChild<QAction *>(u"mnuEditFind"_s);
+    if (mode == u"rss") {
+        find->trigger();
+        printf("%.1f\n", peakRssMb());
+    } else {
+        std::vector<double> ms;
+        for (int i = 0; i < 41; ++i) {
+            QElapsedTimer t;
+            t.start();
+            find->trigger();
+            ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+        std::sort(ms.begin(), ms.end());
+        printf("%.3f\n", ms[ms.size() / 2]);
+    }
+    fflush(stdout);
+    std::_Exit(0);   // no unload: the probe must not write settings
+}
