@@ -11,6 +11,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -40,10 +41,11 @@ SettingsStore storeAfter(const QStringList &steps)
 }
 
 // Sets or clears the immutable flag, which stops even root from creating
-// files in a directory. False when the file system or the process cannot.
+// files in a directory or replacing a file. False when the file system or
+// the process cannot.
 bool setImmutable(const QString &dir, bool on)
 {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY);
     if (fd < 0)
         return false;
     int flags = 0;
@@ -163,6 +165,9 @@ private slots:
         QTest::newRow("half written, retry once fixed") << u"file size limit"_s << u"RR"_s << 2 << true << 2;
         QTest::newRow("read-only directory, cancel") << u"read-only directory"_s << u"C"_s << 0 << false << 1;
         QTest::newRow("read-only directory, retry once fixed") << u"read-only directory"_s << u"R"_s << 1 << true << 1;
+        QTest::newRow("read-only file, cancel") << u"read-only file"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("read-only file, retries then cancel") << u"read-only file"_s << u"RRC"_s << 0 << false << 3;
+        QTest::newRow("read-only file, retry once fixed") << u"read-only file"_s << u"R"_s << 1 << true << 1;
     }
     void failures()
     {
@@ -187,6 +192,17 @@ private slots:
             small.rlim_cur = 30;
             QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
             fix = [&] { ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit); };
+        } else if (cause == u"read-only file") {
+            const QString file = writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+            if (::geteuid() != 0) {
+                QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
+                fix = [file] { QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner); };
+            } else if (setImmutable(file, true)) {
+                m_immutableDir = file;
+                fix = [file] { setImmutable(file, false); };
+            } else {
+                QSKIP("root needs the immutable flag to make a file read-only");
+            }
         } else {
             writeBytes(dir, u"tolvo.ini"_s, kOldFile);
             if (::geteuid() != 0) {
@@ -224,6 +240,54 @@ private slots:
         // Whole new file or the old one byte for byte, and no temporary left.
         QCOMPARE(after, saved ? kDefaultFile : before);
         QVERIFY2(left.isEmpty() || left == QStringList{u"tolvo.ini"_s}, qPrintable(left.join(u' ')));
+    }
+
+    // Two copies of the program closing at the same moment: whatever the
+    // interleaving, the file is always one whole settings file.
+    void concurrentSaves()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tolvo.ini"_s);
+        writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+        const SettingsStore a = storeAfter({u"FontSize=11"_s, u"HistString=甲乙,丙"_s});
+        const SettingsStore b = storeAfter({u"History=False"_s, u"FontName=IPAGothic"_s});
+        QByteArray bytesA, bytesB;
+        {
+            PromptsDouble ui;
+            QVERIFY(a.save(path, ui));
+            bytesA = readAll(path);
+            QVERIFY(b.save(path, ui));
+            bytesB = readAll(path);
+        }
+        pid_t children[2];
+        for (int i = 0; i < 2; ++i) {
+            children[i] = ::fork();
+            QVERIFY(children[i] >= 0);
+            if (children[i] == 0) {
+                SilentPrompts none;
+                bool ok = true;
+                for (int round = 0; round < 300; ++round)
+                    ok = (i == 0 ? a : b).save(path, none) && ok;
+                ::_exit(ok ? 0 : 1);
+            }
+        }
+        int seen = 0;
+        int exitStatus[2] = {-1, -1};
+        while (exitStatus[0] < 0 || exitStatus[1] < 0) {
+            for (int i = 0; i < 2; ++i) {
+                int status = 0;
+                if (exitStatus[i] < 0 && ::waitpid(children[i], &status, WNOHANG) == children[i])
+                    exitStatus[i] = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            }
+            const QByteArray now = readAll(path);
+            QVERIFY2(now == bytesA || now == bytesB, now.constData());
+            ++seen;
+        }
+        QCOMPARE(exitStatus[0], 0);
+        QCOMPARE(exitStatus[1], 0);
+        QVERIFY(seen > 0);
+        const QStringList left = QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        QCOMPARE(left, QStringList{u"tolvo.ini"_s});
     }
 };
 
