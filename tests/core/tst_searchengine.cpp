@@ -18,10 +18,10 @@ DictionaryStore storeOf(const QStringList &fileLines)
     return store;
 }
 
-QStringList boxes(const QString &spec)
+QStringList boxes(const QString &layout)
 {
     // "続|家||露" -> six boxes, empty where nothing stands between bars.
-    QStringList b = spec.split(u'|');
+    QStringList b = layout.split(u'|');
     while (b.size() < kLetterBoxCount)
         b.append(QString());
     return b;
