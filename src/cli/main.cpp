@@ -108,8 +108,19 @@ int main(int argc, char **argv)
             puzzles += tab < 0 ? line : line.left(tab);
         }
     }
+    // One box per character; a character outside the basic plane fills a
+    // box with its two halves, which matches no line, as in the window.
+    const auto boxesOf = [](const QString &puzzle) {
+        QStringList boxes;
+        for (qsizetype i = 0; i < puzzle.size(); ++i) {
+            const qsizetype len = puzzle[i].isHighSurrogate() && i + 1 < puzzle.size() ? 2 : 1;
+            boxes += puzzle.mid(i, len);
+            i += len - 1;
+        }
+        return boxes;
+    };
     for (const QString &p : puzzles)
-        if (p.size() > kLetterBoxCount)
+        if (boxesOf(p).size() > kLetterBoxCount)
             return usageError(QStringLiteral(u"一問の文字は六文字までです: ") + p);
 
     if (dictionaryPath.isEmpty())
@@ -130,10 +141,7 @@ int main(int argc, char **argv)
     SearchEngine engine;
     bool allAnswered = true;
     for (const QString &puzzle : puzzles) {
-        QStringList boxes;
-        for (QChar c : puzzle)
-            boxes += QString(c);
-        FixedLetters hooks(boxes);
+        FixedLetters hooks(boxesOf(puzzle));
         const SearchResult result = engine.run(dictionary, hooks);
         QStringList listed;
         for (const Candidate &c : result.listed())

@@ -58,8 +58,9 @@ bool openForReading(const QString &path, QFile *file, FileError *error)
     if (fd < 0)
         return fail(errno);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int number = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const bool statFailed = ::fstat(fd, &st) != 0;
+    if (statFailed || S_ISDIR(st.st_mode)) {
+        const int number = statFailed ? errno : EISDIR;
         ::close(fd);
         return fail(number);
     }

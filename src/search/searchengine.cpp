@@ -25,6 +25,35 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
     std::vector<Candidate> &found = result.candidates;
     found.reserve(512);
     qint32 *slotOf = m_slotOf.get();
+
+    // The index must be clean for the next search, even when a hook throws.
+    const auto clearIndex = [&] {
+        for (const Candidate &c : found)
+            slotOf[c.kanji.unicode()] = 0;
+    };
+    try {
+        scan(dictionary, hooks, result);
+    } catch (...) {
+        clearIndex();
+        throw;
+    }
+    clearIndex();
+    if (result.cancelled)
+        return result;
+
+    const auto answer = std::find_if(found.begin(), found.end(), [&](const Candidate &c) {
+        return c.hits >= result.activeLetterCount;
+    });
+    if (answer != found.end())
+        result.answerIndex = answer - found.begin();
+    hooks.letterStep();
+    return result;
+}
+
+void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, SearchResult &result)
+{
+    std::vector<Candidate> &found = result.candidates;
+    qint32 *slotOf = m_slotOf.get();
     const bool never = false;
     const bool *cancel = hooks.cancelFlag() ? hooks.cancelFlag() : &never;
 
@@ -84,20 +113,6 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
             break;
         }
     }
-
-    for (const Candidate &c : found)
-        slotOf[c.kanji.unicode()] = 0;
-
-    if (result.cancelled)
-        return result;
-
-    const auto answer = std::find_if(found.begin(), found.end(), [&](const Candidate &c) {
-        return c.hits >= result.activeLetterCount;
-    });
-    if (answer != found.end())
-        result.answerIndex = answer - found.begin();
-    hooks.letterStep();
-    return result;
 }
 
 QString HistoryEntryText(const QStringList &boxTexts, const QString &answer)

@@ -57,6 +57,9 @@ public:
     SearchResult run(const DictionaryStore &dictionary, SearchHooks &hooks);
 
 private:
+    // Counts every box's partners into result (steps up to the answer).
+    void scan(const DictionaryStore &dictionary, SearchHooks &hooks, SearchResult &result);
+
     std::unique_ptr<qint32[]> m_slotOf;   // code unit -> candidate index + 1
 };
 

@@ -239,6 +239,27 @@ private slots:
         QCOMPARE(r.candidates.front().hits, 200 + 200 + 100);
     }
 
+    // A hook that throws half-way must not leave the next search counting
+    // into stale candidates.
+    void failedSearchLeavesEngineClean()
+    {
+        QStringList lines(60, u"水火"_s);
+        lines.prepend(u"山川木"_s);
+        const DictionaryStore d = storeOf(lines);
+        class Throwing : public FixedLetters
+        {
+        public:
+            using FixedLetters::FixedLetters;
+            void lineTick(int, qint32) override { throw std::runtime_error("hook failed"); }
+        } throwing(boxes(u"山|水"_s));
+        SearchEngine engine;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, engine.run(d, throwing));
+        FixedLetters mountain(boxes(u"山"_s));
+        const SearchResult r = engine.run(d, mountain);
+        QCOMPARE(r.answer(), u"川"_s);
+        QCOMPARE(listedText(r), u"川:1 木:1"_s);
+    }
+
     void historyEntry_data()
     {
         QTest::addColumn<QString>("letters");
