@@ -243,7 +243,6 @@ void frmMain::buildControls()
 
     lsvCandidate = makeListView(client, u"lsvCandidate"_s, {u"漢字"_s, u"ヒット数"_s}, 900, 825);
     place(lsvCandidate, 3000, 360, 2055, 2415);
-    lsvCandidate->viewport()->installEventFilter(this);
 
     lblHistory = new QLabel(u"履歴：（右クリックで読み込み）"_s, client);
     lblHistory->setObjectName(u"lblHistory"_s);
@@ -251,7 +250,6 @@ void frmMain::buildControls()
 
     lsvHistory = makeListView(client, u"lsvHistory"_s, {u"検索文字"_s, u"検索結果"_s}, 3360, 1260);
     place(lsvHistory, 120, 3000, 4935, 1455);
-    lsvHistory->viewport()->installEventFilter(this);
 
     pbrLetter = makeProgressBar(client, u"pbrLetter"_s);
     place(pbrLetter, 0, 4440, 5145, 135);

@@ -1,5 +1,7 @@
 // The main window as laid out, its load sequence and its history panel.
 #include "mainwindowfixture.h"
+
+#include <QSignalSpy>
 #include "ui/letterbox.h"
 #include "ui/picturebox.h"
 
@@ -416,9 +418,11 @@ void TestMainWindow::popupOnRightRelease()
     QWidget *viewport = f->history()->viewport();
     const QPoint at = onRow ? f->history()->visualItemRect(f->history()->topLevelItem(0)).center()
                             : QPoint(20, viewport->height() - 5);
-    QTest::mouseClick(viewport, button, {}, at);
     auto *popup = f->find<QMenu>(u"mnuPopup"_s);
+    QSignalSpy shown(popup, &QMenu::aboutToShow);
+    QTest::mouseClick(viewport, button, {}, at);
     QCOMPARE(popup->isVisible(), opens);
+    QCOMPARE(shown.count(), opens ? 1 : 0);   // once per release, not once per filter
     popup->hide();
 }
 
