@@ -36,7 +36,7 @@ sanitize: deps
 	cmake -S . -B build-asan -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen \
-	  ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS)
 
 # Each fuzz target for FUZZ_SECONDS, or for FUZZ_RUNS inputs when set.
