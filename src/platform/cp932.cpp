@@ -32,13 +32,18 @@ Tables *buildTables()
     t->pair.reset(new char16_t[65536]);
     std::fill_n(t->pair.get(), 65536, kInvalid);
 
-    auto decodeOne = [](QByteArrayView bytes, char16_t *out) {
-        QStringDecoder d("windows-31j", QStringDecoder::Flag::Stateless);
+    // One converter, reset before every probe: opening one per probe would
+    // cost milliseconds at start-up.
+    QStringDecoder d("windows-31j", QStringDecoder::Flag::Stateless);
+    // Its error flag stays raised once set, so a probe fails by its result:
+    // no code of 0x80 and above decodes to SUB or U+FFFD.
+    auto decodeOne = [&d](QByteArrayView bytes, char16_t *out) {
+        d.resetState();
         const QString s = d.decode(bytes);
-        if (d.hasError() || s.size() != 1)
+        if (s.size() != 1)
             return false;
         *out = s[0].unicode();
-        return *out != kReplacement;
+        return *out != kReplacement && *out != 0x1A;
     };
 
     // Code page 932 keeps ASCII as it is, control codes included (the
