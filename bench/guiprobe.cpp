@@ -5,6 +5,7 @@
 //   rss      print the peak resident set (MB) after one search
 #include "app/datafile.h"
 #include "app/runapplication.h"
+#include "monotonic.h"
 #include "platform/prompts.h"
 #include "ui/frmmain.h"
 
@@ -17,19 +18,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-qint64 monotonicNs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
 
 double peakRssMb()
 {

@@ -2,6 +2,7 @@
 #include "app/datafile.h"
 #include "dictionary/dictionary.h"
 #include "literalsearch.h"
+#include "monotonic.h"
 #include "platform/cp932.h"
 #include "search/searchengine.h"
 
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <time.h>
 
 using namespace Qt::StringLiterals;
 
@@ -93,13 +93,6 @@ QString writeMillionLineDictionary(const QTemporaryDir &dir)
     if (f.open(QIODevice::WriteOnly))
         f.write(bytes);
     return path;
-}
-
-qint64 monotonicNs()
-{
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
 // One line of output from tolvo-guiprobe in the given mode, offscreen.
