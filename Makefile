@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test bench fuzz sanitize clean
+.PHONY: all deps build run test bench fuzz sanitize word-costs clean
 
 all: build
 
@@ -52,6 +52,11 @@ fuzz:
 	    build-fuzz/corpus/$$t fuzz/corpus/$$t > build-fuzz/$$t.log 2>&1; \
 	  status=$$?; tail -n 3 build-fuzz/$$t.log; [ $$status -eq 0 ] || exit 1; \
 	done
+
+# Rebuilds the committed word-cost table from UniDic; installs unidic-mecab first.
+word-costs:
+	@scripts/install-deps word-costs
+	python3 tools/mkdic/make-word-costs.py -o tools/mkdic/word-costs.tsv
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <cstdio>
 
@@ -40,6 +41,40 @@ bool readEucJp(const QString &path, const QString &package, QString *text, QStri
     return true;
 }
 
+// The word-cost table (UTF-8), checked line by line.
+bool readWordCosts(const QString &path, mkdic::DictionaryBuilder &builder, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = u"cannot read the word-cost table "_s + path + u": "_s + file.errorString()
+               + u" (make word-costs regenerates it)"_s;
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(file.readAll());
+    QString why;
+    if (decoder.hasError())
+        why = u"line "_s + QString::number(QStringView(text).left(text.indexOf(QChar::ReplacementCharacter)).count(u'\n') + 1)
+            + u": not valid UTF-8"_s;
+    else if (builder.addWordCosts(text, &why))
+        return true;
+    *error = path + u": "_s + why;
+    return false;
+}
+
+// Each file is written whole or not at all: a half-written one must never
+// be left where the program looks.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = u"cannot write "_s + path + u": "_s + out.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -55,8 +90,13 @@ int main(int argc, char **argv)
                                          u"/usr/share/edict/edict"_s);
     const QCommandLineOption kanjidicOption(u"kanjidic"_s, u"KANJIDIC file (EUC-JP)."_s, u"FILE"_s,
                                             u"/usr/share/edict/kanjidic"_s);
+    const QCommandLineOption costsOption(u"word-costs"_s,
+                                         u"Word-cost table (UTF-8, from tools/mkdic/make-word-costs.py)."_s,
+                                         u"FILE"_s, QString::fromUtf8(TOLVO_WORD_COSTS));
     const QCommandLineOption outputOption(u"o"_s, u"Where to write the dictionary."_s, u"OUTPUT"_s);
-    parser.addOptions({edictOption, kanjidicOption, outputOption});
+    const QCommandLineOption wordsOption(u"w"_s, u"Where to write the words file (UTF-8), if at all."_s,
+                                         u"WORDS"_s);
+    parser.addOptions({edictOption, kanjidicOption, costsOption, outputOption, wordsOption});
     parser.process(app);
 
     if (!parser.isSet(outputOption) || !parser.positionalArguments().isEmpty()) {
@@ -73,6 +113,8 @@ int main(int argc, char **argv)
         return fail(error);
 
     mkdic::DictionaryBuilder builder;
+    if (!readWordCosts(parser.value(costsOption), builder, &error))
+        return fail(error);
     builder.addKanjidic(kanjidic);
     builder.addEdict(edict);
     const QStringList lines = builder.lines();
@@ -84,11 +126,11 @@ int main(int argc, char **argv)
         return fail(error);
 
     const QString outputPath = parser.value(outputOption);
-    QDir().mkpath(QFileInfo(outputPath).absolutePath());
-    // A half-written dictionary must never be left where the program looks.
-    QSaveFile out(outputPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return fail(u"cannot write "_s + outputPath + u": "_s + out.errorString());
+    if (!writeWhole(outputPath, bytes, &error))
+        return fail(error);
+    if (parser.isSet(wordsOption)
+        && !writeWhole(parser.value(wordsOption), QString(builder.wordLines().join(u'\n') + u'\n').toUtf8(), &error))
+        return fail(error);
 
     qsizetype partners = 0;
     for (const QString &line : lines)

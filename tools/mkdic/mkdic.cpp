@@ -90,9 +90,21 @@ void DictionaryBuilder::addEdictLine(QStringView line)
     const qsizetype space = line.indexOf(u' ');
     if (space <= 0 || line.startsWith(u'#'))
         return;
+    const QStringView rest = line.mid(space);
     // "(P)" as a gloss of its own marks a common word; a "(P)" inside a gloss
     // (the chemical symbol, "RZ(P)") does not.
-    const bool common = line.mid(space).contains(u"/(P)/");
+    const bool common = rest.contains(u"/(P)/");
+    const bool rare = rest.contains(u"(ok)") || rest.contains(u"(ik)");
+    QString reading;
+    const qsizetype open = rest.indexOf(u'['), close = rest.indexOf(u']');
+    if (open >= 0 && close > open) {
+        for (QChar c : rest.mid(open + 1, close - open - 1)) {
+            if (c == u'(')
+                break;
+            // Katakana readings in hiragana, so that all read alike.
+            reading += c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6 ? QChar(c.unicode() - 0x60) : c;
+        }
+    }
     for (QStringView word : line.left(space).tokenize(u';')) {
         // Drop annotations such as "(iK)" or "(P)" after the headword.
         const qsizetype paren = word.indexOf(u'(');
@@ -106,9 +118,63 @@ void DictionaryBuilder::addEdictLine(QStringView line)
         // and a letter can never be its own answer.
         if (a == b || !usable(a) || !usable(b))
             continue;
-        m_links.push_back({a, b, common});
-        m_links.push_back({b, a, common});
+        m_entries.push_back({a, b, common, rare, reading});
     }
+}
+
+bool DictionaryBuilder::addWordCosts(QStringView text, QString *error)
+{
+    qsizetype lineNo = 0;
+    qint64 announced = -1;
+    qint64 found = 0;
+    const auto bad = [&](const QString &why) {
+        *error = u"line "_s + QString::number(lineNo) + u": "_s + why;
+        m_costs.clear();
+        return false;
+    };
+    if (!text.isEmpty() && !text.endsWith(u'\n')) {
+        lineNo = text.count(u'\n') + 1;
+        return bad(u"truncated: the last line has no line end"_s);
+    }
+    const qsizetype lineEnds = text.count(u'\n');
+    for (QStringView line : text.split(u'\n')) {
+        ++lineNo;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        // The empty piece after the last line end is no line.
+        if (line.startsWith(u'#') || lineNo > lineEnds)
+            continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        bool ok = tab > 0;
+        const QStringView key = line.left(tab);
+        const qint64 value = ok ? line.mid(tab + 1).toLongLong(&ok) : 0;
+        if (announced < 0) {
+            if (!ok || key != u"words" || value < 0)
+                return bad(u"expected the header \"words<TAB>count\""_s);
+            announced = value;
+            continue;
+        }
+        if (!ok || key.size() != 2 || value < std::numeric_limits<qint32>::min() || value >= kNoCost)
+            return bad(u"expected \"word<TAB>cost\" with a two-character word and a whole-number cost"_s);
+        if (++found > announced)
+            return bad(u"more words than the header's "_s + QString::number(announced));
+        const quint32 k = quint32(key[0].unicode()) << 16 | key[1].unicode();
+        const auto it = m_costs.constFind(k);
+        if (it == m_costs.cend() || *it > value)
+            m_costs.insert(k, qint32(value));
+    }
+    if (announced < 0)
+        return bad(u"no header \"words<TAB>count\": is this a word-cost table?"_s);
+    if (found < announced)
+        return bad(u"truncated: the header announces "_s + QString::number(announced) + u" words, "_s
+                   + QString::number(found) + u" follow"_s);
+    m_haveCosts = true;
+    return true;
+}
+
+qint32 DictionaryBuilder::cost(char16_t first, char16_t second) const
+{
+    return m_costs.value(quint32(first) << 16 | second, kNoCost);
 }
 
 void DictionaryBuilder::addKanjidic(QStringView text)
@@ -130,10 +196,65 @@ void DictionaryBuilder::addKanjidic(QStringView text)
     });
 }
 
+std::vector<DictionaryBuilder::Word> DictionaryBuilder::words() const
+{
+    std::vector<Entry> entries = m_entries;
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry &x, const Entry &y) {
+        return std::tie(x.first, x.second) < std::tie(y.first, y.second);
+    });
+    std::vector<Word> out;
+    for (auto first = entries.begin(); first != entries.end();) {
+        const auto last = std::find_if(first, entries.end(), [first](const Entry &e) {
+            return e.first != first->first || e.second != first->second;
+        });
+        Word word{first->first, first->second, false, {}};
+        for (auto it = first; it != last; ++it)
+            word.common = word.common || it->common;
+        // Words with no evidence of use (not common, unknown to the corpus)
+        // only let rare readings make rival answers.
+        if (word.common || !m_haveCosts || cost(word.first, word.second) != kNoCost) {
+            // Readings of common entries first; irregular or out-dated ones
+            // only when there is nothing else.
+            for (int pass = 0; pass < 3; ++pass) {
+                for (auto it = first; it != last; ++it) {
+                    const bool wanted = pass == 0 ? it->common && !it->rareReading
+                                      : pass == 1 ? !it->common && !it->rareReading
+                                                  : word.readings.isEmpty() && it->rareReading;
+                    if (wanted && !it->reading.isEmpty() && !word.readings.contains(it->reading))
+                        word.readings += it->reading;
+                }
+            }
+            out.push_back(std::move(word));
+        }
+        first = last;
+    }
+    std::stable_sort(out.begin(), out.end(), [this](const Word &x, const Word &y) {
+        return std::make_tuple(!x.common, cost(x.first, x.second)) < std::make_tuple(!y.common, cost(y.first, y.second));
+    });
+    return out;
+}
+
+QStringList DictionaryBuilder::wordLines() const
+{
+    QStringList out{u"# Two-kanji words of tolvo.dic, most common first: word<TAB>readings"_s};
+    for (const Word &w : words())
+        out += QString(QChar(w.first)) + QChar(w.second) + u'\t' + w.readings.join(u'・');
+    return out;
+}
+
 QStringList DictionaryBuilder::lines() const
 {
+    struct Link {
+        char16_t head;
+        char16_t partner;
+        bool common;
+    };
+    std::vector<Link> links;
+    for (const Word &w : words()) {
+        links.push_back({w.first, w.second, w.common});
+        links.push_back({w.second, w.first, w.common});
+    }
     // One link per (head, partner), common when any word joining them is.
-    std::vector<Link> links = m_links;
     std::sort(links.begin(), links.end(), [](const Link &x, const Link &y) {
         return std::make_tuple(x.head, x.partner, !x.common) < std::make_tuple(y.head, y.partner, !y.common);
     });
@@ -143,15 +264,16 @@ QStringList DictionaryBuilder::lines() const
                             }),
                 links.end());
 
-    const auto mostCommonFirst = [this](const Link &x, const Link &y) {
-        return std::make_tuple(!x.common, m_rank[x.partner], x.partner)
-             < std::make_tuple(!y.common, m_rank[y.partner], y.partner);
+    // The more common of the two spellings speaks for the pair.
+    const auto key = [this](const Link &l) {
+        return std::make_tuple(!l.common, std::min(cost(l.head, l.partner), cost(l.partner, l.head)),
+                               m_rank[l.partner], l.partner);
     };
     QStringList out;
     for (auto first = links.begin(); first != links.end();) {
         auto last = std::find_if(first, links.end(),
                                  [head = first->head](const Link &l) { return l.head != head; });
-        std::sort(first, last, mostCommonFirst);
+        std::sort(first, last, [&key](const Link &x, const Link &y) { return key(x) < key(y); });
         QString line;
         line.reserve(1 + (last - first));
         line += QChar(first->head);

@@ -1,10 +1,12 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
 #include <array>
+#include <limits>
 #include <vector>
 
 // Builds tolvo.dic from EDICT and KANJIDIC: every two-kanji headword makes
@@ -22,6 +24,12 @@ class DictionaryBuilder
 public:
     DictionaryBuilder();
 
+    // The word-cost table: "#" comment lines, "words<TAB>count", then that
+    // many "word<TAB>cost" lines (lower cost: more common). Once a table is
+    // given, EDICT words neither common (P) nor in it are left out. False,
+    // with "line N: why", when the text is malformed or cut short.
+    bool addWordCosts(QStringView text, QString *error);
+
     // EDICT text: "headword;headword(iK) [reading] /gloss/.../(P)/EntL.../",
     // one entry a line.
     void addEdict(QStringView text);
@@ -33,20 +41,41 @@ public:
 
     // The dictionary lines: heads in code-point order, each followed by its
     // partners without repeats; partners from common (P) words first, then
-    // by frequency rank (unranked last), then by code point.
+    // by the lower cost of the two spellings, then by frequency rank
+    // (unranked last), then by code point.
     QStringList lines() const;
 
+    // The words file: a comment line, then one "word<TAB>readings" line per
+    // word the dictionary was made from, readings in hiragana joined by
+    // "・", the most common word first (common, then cost, then code point).
+    QStringList wordLines() const;
+
 private:
-    struct Link {
-        char16_t head;
-        char16_t partner;
+    // One EDICT line's two-kanji headword.
+    struct Entry {
+        char16_t first;
+        char16_t second;
         bool common;
+        bool rareReading;   // an irregular or out-dated kana reading
+        QString reading;
+    };
+    struct Word {
+        char16_t first;
+        char16_t second;
+        bool common;
+        QStringList readings;
     };
     static constexpr quint32 kUnranked = 0xFFFFFFFF;
+    static constexpr qint32 kNoCost = std::numeric_limits<qint32>::max();
 
     bool usable(char16_t c);
+    qint32 cost(char16_t first, char16_t second) const;
+    // The words kept, each once, most common first.
+    std::vector<Word> words() const;
 
-    std::vector<Link> m_links;
+    std::vector<Entry> m_entries;
+    QHash<quint32, qint32> m_costs;         // by (first << 16 | second)
+    bool m_haveCosts = false;
     std::vector<quint32> m_rank;            // by UTF-16 code unit
     std::array<quint8, 65536> m_usable{};   // 0 not yet known, 1 yes, 2 no
 };
