@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 StartupFiles DefaultStartupFiles()
 {
-    return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s)};
+    return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s), DataFilePath(u".words"_s)};
 }
 
 namespace basMain {
@@ -22,6 +22,9 @@ std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &fi
     if (!LoadDictionaryFile(files.dictionary, Dictionary(), prompts))
         return nullptr;
     auto window = std::make_unique<frmMain>(prompts, Dictionary(), basParam::Store(), files.settings);
+    WordList words;
+    words.load(files.words);
+    window->setWords(std::move(words));
     window->show();
     return window;
 }

@@ -10,6 +10,7 @@ struct StartupFiles {
     QString dictionary;
     QString settings;
     QString help;
+    QString words;   // optional: without it the candidates' tips list letters
 };
 StartupFiles DefaultStartupFiles();
 

@@ -3,6 +3,7 @@
 #include "appinfo.h"
 #include "dictionary/dictionary.h"
 #include "search/searchengine.h"
+#include "search/wordlist.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,8 +22,8 @@ void writeOut(FILE *stream, const QString &text)
 QString helpText()
 {
     return QStringLiteral(
-        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [文字...]\n"
-        u"Usage:  tolvo-solve [-d|--dictionary FILE] [LETTERS...]\n"
+        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [--words] [文字...]\n"
+        u"Usage:  tolvo-solve [-d|--dictionary FILE] [--words] [LETTERS...]\n"
         u"\n"
         u"与えられた漢字（最大六文字）のすべてと二字熟語を作る漢字を辞書から探します。\n"
         u"Finds the kanji that forms a two-kanji word with every given kanji.\n"
@@ -35,6 +36,10 @@ QString helpText()
         u"                  (text after a TAB, blank lines and lines starting with # are ignored).\n"
         u"  -d, --dictionary 辞書ファイル（既定: プログラムと同じフォルダの tolvo.dic）\n"
         u"                  the dictionary (default: tolvo.dic beside the program)\n"
+        u"  --words         答えの下に、空でない文字ごとに一行、<TAB>熟語<TAB>読み（・区切り）を出します。\n"
+        u"                  熟語と読みはプログラムと同じフォルダの tolvo.words から（なければ終了コード 2）。\n"
+        u"                  after each answer, one line per non-empty letter: <TAB>word<TAB>readings\n"
+        u"                  joined by \"・\", from tolvo.words beside the program (exit 2 without it).\n"
         u"  -h, --help      この説明 / this help\n"
         u"\n"
         u"出力 / Output (UTF-8): 一問につき一行 / one line per puzzle:\n"
@@ -44,7 +49,8 @@ QString helpText()
         u"\n"
         u"終了コード / Exit status: 0 すべてに答えあり / every puzzle answered;\n"
         u"  1 答えのない問題あり / some puzzle has no answer;\n"
-        u"  2 使い方の誤りか辞書を読めない / usage error or unreadable dictionary.\n")
+        u"  2 使い方の誤りか辞書（または単語ファイル）を読めない /\n"
+        u"    usage error, or unreadable dictionary (or words file).\n")
         + u"\ntolvo-solve " + QString::number(appinfo::kVersionMajor) + u'.'
         + QString::number(appinfo::kVersionMinor) + u" (Build: " + QString::number(appinfo::kVersionRevision)
         + u")\n";
@@ -67,6 +73,7 @@ int main(int argc, char **argv)
     QString dictionaryPath;
     QStringList puzzles;
     bool readStdin = true;
+    bool showWords = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == u"-h" || a == u"--help") {
@@ -77,6 +84,8 @@ int main(int argc, char **argv)
             if (i + 1 >= args.size())
                 return usageError(QStringLiteral(u"-d には辞書ファイルを指定してください。"));
             dictionaryPath = args[++i];
+        } else if (a == u"--words") {
+            showWords = true;
         } else if (a.startsWith(u"--dictionary=")) {
             dictionaryPath = a.mid(13);
         } else if (a == u"--") {
@@ -138,6 +147,15 @@ int main(int argc, char **argv)
         break;
     }
 
+    WordList words;
+    if (showWords) {
+        const QString wordsPath = DataFilePath(QStringLiteral(".words"));
+        if (!words.load(wordsPath)) {
+            writeOut(stderr, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
+            return 2;
+        }
+    }
+
     SearchEngine engine;
     bool allAnswered = true;
     for (const QString &puzzle : puzzles) {
@@ -147,6 +165,15 @@ int main(int argc, char **argv)
         for (const Candidate &c : result.listed())
             listed += QString(c.kanji) + u':' + QString::number(c.hits);
         writeOut(stdout, puzzle + u'\t' + result.answer() + u'\t' + listed.join(u' ') + u'\n');
+        if (showWords && result.hasAnswer()) {
+            // The word field stays empty where the words file has no word.
+            for (const QString &letter : boxesOf(puzzle)) {
+                if (letter.isEmpty())
+                    continue;
+                const auto word = letter.size() == 1 ? words.find(letter[0], result.answer()[0]) : std::nullopt;
+                writeOut(stdout, word ? u'\t' + word->spelling + u'\t' + word->readings + u'\n' : QStringLiteral("\t\t\n"));
+            }
+        }
         allAnswered = allAnswered && result.hasAnswer();
     }
     fflush(stdout);

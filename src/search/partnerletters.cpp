@@ -1,5 +1,6 @@
 #include "search/partnerletters.h"
 #include "dictionary/dictionary.h"
+#include "search/wordlist.h"
 
 QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)
 {
@@ -17,4 +18,19 @@ QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList 
         }
     }
     return found;
+}
+
+QString PartnerWordsText(const QStringList &partnerLetters, const WordList &words, QChar kanji)
+{
+    QStringList parts;
+    for (const QString &letter : partnerLetters) {
+        const auto word = letter.size() == 1 ? words.find(letter[0], kanji) : std::nullopt;
+        if (!word)
+            parts += letter;
+        else if (word->readings.isEmpty())
+            parts += word->spelling;
+        else
+            parts += word->spelling + u'（' + word->readings + u'）';
+    }
+    return parts.join(u'・');
 }

@@ -666,6 +666,6 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(globalPos, letters.join(u'・'), lsvCandidate->viewport(),
+    QToolTip::showText(globalPos, PartnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
                        lsvCandidate->visualItemRect(item));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "search/searchengine.h"
+#include "search/wordlist.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -44,6 +45,9 @@ public:
 
     // The outer height this window keeps, in pixels.
     int outerHeight() const { return m_outerHeight; }
+
+    // The words the candidates' tips show; without them the tips list letters.
+    void setWords(WordList words) { m_words = std::move(words); }
 
     // Runs the load sequence the first time the window is shown.
     void setVisible(bool visible) override;
@@ -95,6 +99,7 @@ private:
     int m_outerHeight = 0;
     // The letters the last completed search read, for the candidates' tips.
     QStringList m_searchedLetters;
+    WordList m_words;
     // The Esc press being previewed, so that its climb through the parents is not asked twice.
     QEvent *m_escEvent = nullptr;
     QPointer<QWidget> m_escReceiver;

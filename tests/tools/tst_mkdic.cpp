@@ -58,6 +58,8 @@ class TestMkdic : public QObject
 private slots:
     void builder_data();
     void builder();
+    void wordLines_data();
+    void wordLines();
     void decodeEucJp_data();
     void decodeEucJp();
     void commandLine_data();
@@ -67,10 +69,11 @@ private slots:
 void TestMkdic::builder_data()
 {
     QTest::addColumn<QString>("edict");
+    QTest::addColumn<QString>("costs");   // empty: no word-cost table
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("every headword of an entry, annotations dropped")
-        << u"出身(P);出自(iK) [しゅっしん] /(n) origin/\n"_s
+        << u"出身(P);出自(iK) [しゅっしん] /(n) origin/\n"_s << QString()
         << QStringList{u"出身自"_s, u"自出"_s, u"身出"_s};
     QTest::newRow("only two CP932 unified ideographs make a word")
         << u"　？？？ /EDICT, EDICT_SUB(P) header/\n"
@@ -84,7 +87,7 @@ void TestMkdic::builder_data()
            u"ＤＮ [x] /(n) letters/\n"
            u"出家\n"
            u"﨑出 [x] /(n) IBM extension kanji/\n"_s
-        << QStringList{u"出﨑"_s, u"﨑出"_s};
+        << QString() << QStringList{u"出﨑"_s, u"﨑出"_s};
     QTest::newRow("common first, then frequency rank, unranked by code point")
         << u"出身 [しゅっしん] /(n) origin/\n"
            u"出口 [でぐち] /(n) exit/\n"
@@ -92,29 +95,73 @@ void TestMkdic::builder_data()
            u"出入 [でいり] /(n) in and out/\n"
            u"出発 [しゅっぱつ] /(n) departure/(P)/EntL1/\n"
            u"出力 [しゅつりょく] /(n) output/(P)/\n"_s
-        << QStringList{u"入出"_s, u"出発力家身入口"_s, u"力出"_s, u"口出"_s, u"家出"_s,
+        << QString() << QStringList{u"入出"_s, u"出発力家身入口"_s, u"力出"_s, u"口出"_s, u"家出"_s,
                        u"発出"_s, u"身出"_s};
     QTest::newRow("a pair is common when any of its words is, and listed once")
         << u"出身 [しゅっしん] /(n) origin/\n"
            u"出家 [しゅっけ] /(n) priesthood/\n"
            u"身出 [x] /(n) made up/(P)/\n"
            u"出身 [でみ] /(n) another reading/\n"_s
-        << QStringList{u"出身家"_s, u"家出"_s, u"身出"_s};
+        << QString() << QStringList{u"出身家"_s, u"家出"_s, u"身出"_s};
     QTest::newRow("(P) inside a gloss is no mark")
         << u"出家 [しゅっけ] /(n) priesthood/\n"
            u"出身 [しゅっしん] /(n) origin RZ(P)/\n"_s
-        << QStringList{u"出家身"_s, u"家出"_s, u"身出"_s};
+        << QString() << QStringList{u"出家身"_s, u"家出"_s, u"身出"_s};
+    // 力 is unranked and 家 outranks 身, so only the costs put them first.
+    QTest::newRow("with costs: common first, then the cheaper spelling; unknown rare words dropped")
+        << u"出身 [しゅっしん] /(n) origin/\n"
+           u"出口 [でぐち] /(n) exit/\n"
+           u"家出 [いえで] /(n) running away/\n"
+           u"出家 [しゅっけ] /(n) priest/\n"
+           u"出発 [しゅっぱつ] /(n) departure/(P)/\n"
+           u"出力 [しゅつりょく] /(n) output/(P)/\n"_s
+        << u"words\t5\n出身\t3500\n家出\t6000\n出家\t4000\n出力\t3000\n口出\t100\n"_s
+        << QStringList{u"出力発身家"_s, u"力出"_s, u"家出"_s, u"発出"_s, u"身出"_s};
 }
 
 void TestMkdic::builder()
 {
     QFETCH(QString, edict);
+    QFETCH(QString, costs);
     QFETCH(QStringList, expected);
     QVERIFY(cp932::available());
     mkdic::DictionaryBuilder b;
+    QString error;
+    QVERIFY2(costs.isEmpty() || b.addWordCosts(costs, &error), qPrintable(error));
     b.addKanjidic(kKanjidic);
     b.addEdict(edict);
     QCOMPARE(b.lines(), expected);
+}
+
+void TestMkdic::wordLines_data()
+{
+    QTest::addColumn<QString>("edict");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("common first, then by cost; readings of common entries first, in hiragana")
+        << u"出家 [しゅっけ] /(n) priest/\n"
+           u"出家 [すけ] /(ok) (n) priest/\n"
+           u"煙草 [タバコ] /(n) tobacco/\n"
+           u"日本 [にっぽん] /(n) Japan/\n"
+           u"日本 [にほん] /(n) Japan/(P)/\n"
+           u"家出 [いえで] /(n) running away/(P)/\n"_s
+        << QStringList{u"日本\tにほん・にっぽん"_s, u"家出\tいえで"_s, u"出家\tしゅっけ"_s, u"煙草\tたばこ"_s};
+    QTest::newRow("an out-dated reading when there is no other")
+        << u"出家 [すけ] /(ok) (n) priest/\n"_s << QStringList{u"出家\tすけ"_s};
+}
+
+void TestMkdic::wordLines()
+{
+    QFETCH(QString, edict);
+    QFETCH(QStringList, expected);
+    mkdic::DictionaryBuilder b;
+    QString error;
+    QVERIFY2(b.addWordCosts(u"# test\nwords\t4\n出家\t3000\n日本\t2000\n煙草\t5000\n家出\t4000\n"_s, &error),
+             qPrintable(error));
+    b.addEdict(edict);
+    QStringList lines = b.wordLines();
+    QVERIFY(lines.takeFirst().startsWith(u'#'));
+    QCOMPARE(lines, expected);
 }
 
 void TestMkdic::decodeEucJp_data()
@@ -143,26 +190,50 @@ void TestMkdic::commandLine_data()
 {
     QTest::addColumn<QByteArray>("edict");       // empty: no such file
     QTest::addColumn<QByteArray>("kanjidic");    // empty: no such file
+    QTest::addColumn<QByteArray>("costs");       // empty: no such file
     QTest::addColumn<QByteArray>("expected");    // empty: must fail
     QTest::addColumn<QString>("message");
 
     const QByteArray edict = eucJp(u"出発 [しゅっぱつ] /(n) departure/(P)/\n"
-                                   u"家出 [いえで] /(n) running away/\n"_s);
+                                   u"家出 [いえで] /(n) running away/\n"
+                                   u"出口 [でぐち] /(n) exit/\n"_s);
     const QByteArray kanjidic = eucJp(kKanjidic);
+    const QByteArray costs = u"# test\nwords\t2\n出発\t3900\n家出\t4781\n"_s.toUtf8();
     QTest::newRow("writes code page 932 with CR LF")
-        << edict << kanjidic << cp932Lines({u"出発家"_s, u"家出"_s, u"発出"_s}) << u"3 lines, 4 partners"_s;
-    QTest::newRow("missing EDICT") << QByteArray() << kanjidic << QByteArray() << u"edict package"_s;
-    QTest::newRow("missing KANJIDIC") << edict << QByteArray() << QByteArray() << u"kanjidic package"_s;
+        << edict << kanjidic << costs << cp932Lines({u"出発家"_s, u"家出"_s, u"発出"_s}) << u"3 lines, 4 partners"_s;
+    QTest::newRow("missing EDICT") << QByteArray() << kanjidic << costs << QByteArray() << u"edict package"_s;
+    QTest::newRow("missing KANJIDIC") << edict << QByteArray() << costs << QByteArray() << u"kanjidic package"_s;
     QTest::newRow("EDICT not EUC-JP")
-        << QByteArray("\x8f\x6f\x94\xad [x] /y/\n") << kanjidic << QByteArray() << u"not valid EUC-JP"_s;
+        << QByteArray("\x8f\x6f\x94\xad [x] /y/\n") << kanjidic << costs << QByteArray() << u"not valid EUC-JP"_s;
     QTest::newRow("no two-kanji word")
-        << eucJp(u"出る [でる] /(v1) to leave/\n"_s) << kanjidic << QByteArray() << u"no two-kanji word"_s;
+        << eucJp(u"出る [でる] /(v1) to leave/\n"_s) << kanjidic << costs << QByteArray() << u"no two-kanji word"_s;
+    QTest::newRow("missing word-cost table")
+        << edict << kanjidic << QByteArray() << QByteArray() << u"cannot read the word-cost table"_s;
+    QTest::newRow("word-cost table: malformed line")
+        << edict << kanjidic << u"words\t2\n出発\t3900\n家出 4781\n"_s.toUtf8() << QByteArray()
+        << u"word-costs.tsv: line 3: expected"_s;
+    QTest::newRow("word-cost table: a three-kanji word")
+        << edict << kanjidic << u"words\t1\n出発点\t3900\n"_s.toUtf8() << QByteArray()
+        << u"word-costs.tsv: line 2: expected"_s;
+    QTest::newRow("word-cost table: lines missing")
+        << edict << kanjidic << u"words\t3\n出発\t3900\n家出\t4781\n"_s.toUtf8() << QByteArray()
+        << u"word-costs.tsv: line 4: truncated"_s;
+    QTest::newRow("word-cost table: cut inside a line")
+        << edict << kanjidic << u"words\t2\n出発\t3900\n家出\t47"_s.toUtf8() << QByteArray()
+        << u"word-costs.tsv: line 3: truncated"_s;
+    QTest::newRow("word-cost table: no header")
+        << edict << kanjidic << u"出発\t3900\n"_s.toUtf8() << QByteArray()
+        << u"word-costs.tsv: line 1: expected the header"_s;
+    QTest::newRow("word-cost table: not UTF-8")
+        << edict << kanjidic << QByteArray("words\t1\n\xbd\xd0\xc8\xaf\t1\n") << QByteArray()
+        << u"word-costs.tsv: line 2: not valid UTF-8"_s;
 }
 
 void TestMkdic::commandLine()
 {
     QFETCH(QByteArray, edict);
     QFETCH(QByteArray, kanjidic);
+    QFETCH(QByteArray, costs);
     QFETCH(QByteArray, expected);
     QFETCH(QString, message);
 
@@ -171,21 +242,26 @@ void TestMkdic::commandLine()
     const QString edictPath = edict.isEmpty() ? dir.filePath(u"none-edict"_s) : writeFile(dir, u"edict"_s, edict);
     const QString kanjidicPath =
         kanjidic.isEmpty() ? dir.filePath(u"none-kanjidic"_s) : writeFile(dir, u"kanjidic"_s, kanjidic);
-    // An earlier dictionary must survive a failed run whole.
+    const QString costsPath =
+        costs.isEmpty() ? dir.filePath(u"none-word-costs.tsv"_s) : writeFile(dir, u"word-costs.tsv"_s, costs);
+    // An earlier dictionary and words file must survive a failed run whole.
     const QString output = writeFile(dir, u"tolvo.dic"_s, QByteArray("old\r\n"));
+    const QString words = writeFile(dir, u"tolvo.words"_s, QByteArray("old\n"));
 
     QProcess p;
-    p.start(QString::fromUtf8(TOLVO_MKDIC),
-            {u"--edict"_s, edictPath, u"--kanjidic"_s, kanjidicPath, u"-o"_s, output});
+    p.start(QString::fromUtf8(TOLVO_MKDIC), {u"--edict"_s, edictPath, u"--kanjidic"_s, kanjidicPath,
+                                             u"--word-costs"_s, costsPath, u"-o"_s, output, u"-w"_s, words});
     QVERIFY(p.waitForFinished(60000));
     const QString err = QString::fromLocal8Bit(p.readAllStandardError());
     QVERIFY2(err.contains(message), qPrintable(err));
     if (expected.isEmpty()) {
         QVERIFY(p.exitCode() != 0);
         QCOMPARE(readFile(output), QByteArray("old\r\n"));
+        QCOMPARE(readFile(words), QByteArray("old\n"));
     } else {
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(readFile(output), expected);
+        QVERIFY(readFile(words).endsWith(u"\n出発\tしゅっぱつ\n家出\tいえで\n"_s.toUtf8()));
     }
 }
 

@@ -425,18 +425,25 @@ void TestMainSearch::unusualCapacities()
 
 void TestMainSearch::candidateTooltip_data()
 {
+    QTest::addColumn<QString>("words");   // the words file's text; empty: none
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("tip");
-    QTest::newRow("出 partners all six") << 0 << u"続・家・版・露・身・発"_s;
-    QTest::newRow("人 partners three") << 1 << u"家・露・身"_s;
+    QTest::newRow("出 partners all six") << QString() << 0 << u"続・家・版・露・身・発"_s;
+    QTest::newRow("人 partners three") << QString() << 1 << u"家・露・身"_s;
+    QTest::newRow("出's words with readings")
+        << u"続出\tぞくしゅつ\n家出\tいえで\n出版\tしゅっぱん\n"_s << 0 << u"続出（ぞくしゅつ）・家出（いえで）・出版（しゅっぱん）・露・身・発"_s;
 }
 
 void TestMainSearch::candidateTooltip()
 {
+    QFETCH(QString, words);
     QFETCH(int, row);
     QFETCH(QString, tip);
     QVERIFY(f->loadDictionary(workedExampleLines()));
     f->open();
+    WordList list;
+    list.loadText(words);
+    f->window->setWords(std::move(list));
     QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
     search();
     // The tip tells the last completed search's letters, whatever the boxes hold now.

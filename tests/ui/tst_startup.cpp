@@ -61,7 +61,8 @@ void TestStartup::init()
 {
     holder = std::make_unique<QTemporaryDir>();
     dir = holder.get();
-    files = {dir->filePath(u"tolvo.dic"_s), dir->filePath(u"tolvo.ini"_s), dir->filePath(u"tolvo.hlp"_s)};
+    files = {dir->filePath(u"tolvo.dic"_s), dir->filePath(u"tolvo.ini"_s), dir->filePath(u"tolvo.hlp"_s),
+             dir->filePath(u"tolvo.words"_s)};
 }
 
 void TestStartup::noDictionaryNoWindow_data()

@@ -1,0 +1,61 @@
+#include "search/wordlist.h"
+
+#include <QFile>
+
+namespace {
+
+quint32 keyOf(QChar a, QChar b)
+{
+    return quint32(a.unicode()) << 16 | b.unicode();
+}
+
+} // namespace
+
+bool WordList::load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        loadText(QString());
+        return false;
+    }
+    loadText(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+void WordList::loadText(const QString &text)
+{
+    m_text = text;
+    m_at.clear();
+    for (qsizetype at = 0; at < m_text.size();) {
+        qsizetype end = m_text.indexOf(u'\n', at);
+        if (end < 0)
+            end = m_text.size();
+        if (end - at >= 3 && m_text[at + 2] == u'\t' && m_text[at] != u'#')
+        {
+            const quint32 key = keyOf(m_text[at], m_text[at + 1]);
+            if (!m_at.contains(key))
+                m_at.insert(key, at);
+        }
+        at = end + 1;
+    }
+}
+
+std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
+{
+    const auto ab = m_at.constFind(keyOf(a, b));
+    const auto ba = m_at.constFind(keyOf(b, a));
+    qsizetype at = -1;
+    if (ab != m_at.cend())
+        at = *ab;
+    if (ba != m_at.cend() && (at < 0 || *ba < at))
+        at = *ba;
+    if (at < 0)
+        return std::nullopt;
+    qsizetype end = m_text.indexOf(u'\n', at);
+    if (end < 0)
+        end = m_text.size();
+    QString readings = m_text.sliced(at + 3, end - at - 3);
+    if (readings.endsWith(u'\r'))
+        readings.chop(1);
+    return Word{m_text.sliced(at, 2), readings};
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <QHash>
+#include <QString>
+
+#include <optional>
+
+// The two-kanji words the dictionary was built from, with their readings:
+// tolvo.words, UTF-8, one "word<TAB>readings" line each, the most common
+// word first. QtCore only.
+class WordList
+{
+public:
+    struct Word {
+        QString spelling;   // as it is written: 続出, 家出
+        QString readings;   // hiragana, joined by "・"
+    };
+
+    // False when the file cannot be read; lines that are not a two-character
+    // word and a TAB are passed over.
+    bool load(const QString &path);
+    void loadText(const QString &text);
+
+    bool isEmpty() const { return m_at.isEmpty(); }
+
+    // The word a and b make, in whichever order is listed first (the more
+    // common one); none when the file has neither.
+    std::optional<Word> find(QChar a, QChar b) const;
+
+private:
+    QString m_text;
+    QHash<quint32, qsizetype> m_at;   // (first << 16 | second) → where its line starts
+};
