@@ -24,7 +24,7 @@ check_folder() {   # label prefix staged-prefix expected-exec
     for f in tolvo tolvo-solve; do
         [ -x "$dir/$f" ] || fail "$label: $f is not an executable in the folder"
     done
-    for f in tolvo.dic tolvo.hlp share/icons/hicolor/32x32/apps/tolvo.png share/applications/tolvo.desktop; do
+    for f in tolvo.dic tolvo.words tolvo.hlp share/icons/hicolor/32x32/apps/tolvo.png share/applications/tolvo.desktop; do
         [ -s "$dir/$f" ] || fail "$label: $f is missing"
     done
     for f in tolvo-mkdic tolvo-bench; do
@@ -64,6 +64,8 @@ if ldd "$prefix/tolvo" | grep -q 'not found'; then
 fi
 answer=$(cd / && "$prefix/tolvo-solve" 続家版露身発 </dev/null | cut -f 2)
 [ "$answer" = 出 ] || fail "plain: installed tolvo-solve answered '$answer'"
+words=$(cd / && "$prefix/tolvo-solve" --words 続家版露身発 </dev/null | cut -f 2 | tail -n +2 | tr '\n' ' ')
+[ "$words" = "続出 家出 出版 露出 出身 出発 " ] || fail "plain: installed tolvo-solve --words gave '$words'"
 
 # 2. A folder whose path has a space: Exec quotes it.
 prefix="$tmp/my apps/tolvo"

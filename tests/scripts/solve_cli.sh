@@ -57,5 +57,16 @@ check "letter outside the basic plane: no answer" 1 $rc
 mkdir "$tmp/prog"; cp "$bin" "$tmp/prog/solver"; cp "$tmp/t.dic" "$tmp/prog/tolvo.dic"
 out=$("$tmp/prog/solver" 続); check "renamed program uses tolvo.dic" "続${tab}出${tab}出:1 後:1" "$out"
 
+# --words: one line per letter under the answer, from tolvo.words beside the
+# program; the more common spelling (listed first) wins, a missing word leaves
+# the field empty.
+"$tmp/prog/solver" --words 続 >/dev/null 2>"$tmp/err"; rc=$?
+check "words file missing" 2 $rc
+check "words file missing message" "単語ファイルが見つかりません。" "$(head -n 1 "$tmp/err")"
+printf '# words\n出家\tしゅっけ\n続出\tぞくしゅつ\n家出\tいえで\n' > "$tmp/prog/tolvo.words"
+out=$("$tmp/prog/solver" --words 続家露 鳥); rc=$?
+check "words" "続家露${tab}出${tab}出:3 後:3"$'\n'"${tab}続出${tab}ぞくしゅつ"$'\n'"${tab}出家${tab}しゅっけ"$'\n'"${tab}${tab}"$'\n'"鳥${tab}${tab}" "$out"
+check "words status" 1 $rc
+
 [ $fails -eq 0 ] && echo "all tolvo-solve checks passed"
 exit $((fails > 0))
