@@ -21,10 +21,11 @@ QString VersionText(int major, int minor, int revision)
 QString CopyrightText()
 {
     // Each line fits the label's 209 pixels in its bold 9.75-point face,
-    // which is why the data credit takes two lines.
+    // which is why the data credits (EDICT and KANJIDIC, and UniDic's word
+    // costs that order the partners) share two lines.
     return u"© 2026 tolvo developers\n"
-           u"辞書データ: EDICT・KANJIDIC\n"
-           u"© EDRDG (CC BY-SA 3.0)"_s;
+           u"EDICT・KANJIDIC © EDRDG\n"
+           u"(CC BY-SA 3.0)・UniDic (BSD)"_s;
 }
 
 namespace {

@@ -247,7 +247,7 @@ void TestHelpAbout::aboutBoxAsLoaded()
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[0].contains(u"tolvo"_s));
     const QString credit = lines[1] + u' ' + lines[2];
-    for (const QString &part : {u"EDICT"_s, u"KANJIDIC"_s, u"EDRDG"_s, u"CC BY-SA 3.0"_s})
+    for (const QString &part : {u"EDICT"_s, u"KANJIDIC"_s, u"EDRDG"_s, u"CC BY-SA 3.0"_s, u"UniDic (BSD)"_s})
         QVERIFY2(credit.contains(part), qPrintable(part));
     const QFontMetrics metrics(box->lblCopyright->font());
     for (const QString &line : lines)

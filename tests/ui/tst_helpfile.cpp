@@ -162,7 +162,7 @@ void TestHelpFile::shippedFileCovers_data()
         u"Ctrl+F Ctrl+H Esc Tab"_s, u"読み込み 右クリック"_s, u"ヒット数 半分"_s,
         u"tolvo.ini Shift_JIS CR LF 閉じる"_s, u"History HistNum HistString FontName FontSize FontColor RRRGGGBBB"_s,
         u"tolvo.dic Shift_JIS 見出し"_s, u"tolvo-mkdic -o tolvo.dic edict kanjidic"_s,
-        u"tolvo-solve"_s, u"EDICT KANJIDIC EDRDG CC BY-SA 3.0"_s, u"インストール"_s};
+        u"tolvo-solve"_s, u"EDICT KANJIDIC EDRDG CC BY-SA 3.0"_s, u"UniDic BSD tolvo.words"_s, u"インストール"_s};
     for (const QString &w : words)
         QTest::newRow(qPrintable(w)) << w;
 }

@@ -90,7 +90,7 @@ def main():
                                      delete=False) as f:
         f.write('# Two-kanji words and their word cost: lower is more common.\n')
         f.write(f'# Derived from {source}.\n')
-        f.write('# Regenerate with: make word-costs\n')
+        f.write('# Licence: see word-costs.LICENSE. Regenerate with: make word-costs\n')
         f.write(f'words\t{len(costs)}\n')
         for word in sorted(costs):
             f.write(f'{word}\t{costs[word]}\n')
