@@ -27,9 +27,11 @@ void WordList::loadText(const QString &text)
     m_text = text;
     m_at.clear();
     for (qsizetype at = 0; at < m_text.size();) {
-        qsizetype end = m_text.indexOf(u'\n', at);
+        // A last line without its line end may be cut short inside its
+        // readings; a wrong reading is worse than none.
+        const qsizetype end = m_text.indexOf(u'\n', at);
         if (end < 0)
-            end = m_text.size();
+            break;
         if (end - at >= 3 && m_text[at + 2] == u'\t' && m_text[at] != u'#')
         {
             const quint32 key = keyOf(m_text[at], m_text[at + 1]);

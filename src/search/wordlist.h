@@ -16,7 +16,7 @@ public:
     };
 
     // False when the file cannot be read; lines that are not a two-character
-    // word and a TAB are passed over.
+    // word and a TAB, and a last line without its line end, are passed over.
     bool load(const QString &path);
     void loadText(const QString &text);
 
