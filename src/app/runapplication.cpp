@@ -23,7 +23,7 @@ std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &fi
         return nullptr;
     auto window = std::make_unique<frmMain>(prompts, Dictionary(), basParam::Store(), files.settings);
     WordList words;
-    words.load(files.words);
+    words.loadLater(files.words);
     window->setWords(std::move(words));
     window->show();
     return window;

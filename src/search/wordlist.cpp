@@ -9,20 +9,43 @@ quint32 keyOf(QChar a, QChar b)
     return quint32(a.unicode()) << 16 | b.unicode();
 }
 
+std::optional<QString> readText(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return QString::fromUtf8(file.readAll());
+}
+
 } // namespace
 
 bool WordList::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        loadText(QString());
-        return false;
-    }
-    loadText(QString::fromUtf8(file.readAll()));
-    return true;
+    m_pending.clear();
+    const std::optional<QString> text = readText(path);
+    parse(text.value_or(QString()));
+    return text.has_value();
 }
 
 void WordList::loadText(const QString &text)
+{
+    m_pending.clear();
+    parse(text);
+}
+
+void WordList::loadLater(const QString &path)
+{
+    parse(QString());
+    m_pending = path;
+}
+
+void WordList::loadPending() const
+{
+    if (!m_pending.isEmpty())
+        parse(readText(std::exchange(m_pending, QString())).value_or(QString()));
+}
+
+void WordList::parse(const QString &text) const
 {
     m_text = text;
     m_at.clear();
@@ -32,8 +55,7 @@ void WordList::loadText(const QString &text)
         const qsizetype end = m_text.indexOf(u'\n', at);
         if (end < 0)
             break;
-        if (end - at >= 3 && m_text[at + 2] == u'\t' && m_text[at] != u'#')
-        {
+        if (end - at >= 3 && m_text[at + 2] == u'\t' && m_text[at] != u'#') {
             const quint32 key = keyOf(m_text[at], m_text[at + 1]);
             if (!m_at.contains(key))
                 m_at.insert(key, at);
@@ -42,8 +64,15 @@ void WordList::loadText(const QString &text)
     }
 }
 
+bool WordList::isEmpty() const
+{
+    loadPending();
+    return m_at.isEmpty();
+}
+
 std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
 {
+    loadPending();
     const auto ab = m_at.constFind(keyOf(a, b));
     const auto ba = m_at.constFind(keyOf(b, a));
     qsizetype at = -1;
@@ -53,10 +82,7 @@ std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
         at = *ba;
     if (at < 0)
         return std::nullopt;
-    qsizetype end = m_text.indexOf(u'\n', at);
-    if (end < 0)
-        end = m_text.size();
-    QString readings = m_text.sliced(at + 3, end - at - 3);
+    QString readings = m_text.sliced(at + 3, m_text.indexOf(u'\n', at) - at - 3);
     if (readings.endsWith(u'\r'))
         readings.chop(1);
     return Word{m_text.sliced(at, 2), readings};

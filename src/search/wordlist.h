@@ -19,14 +19,21 @@ public:
     // word and a TAB, and a last line without its line end, are passed over.
     bool load(const QString &path);
     void loadText(const QString &text);
+    // Reads the file at the first look-up instead, so that start-up does not
+    // wait for it; a file that cannot be read then leaves the list empty.
+    void loadLater(const QString &path);
 
-    bool isEmpty() const { return m_at.isEmpty(); }
+    bool isEmpty() const;
 
     // The word a and b make, in whichever order is listed first (the more
     // common one); none when the file has neither.
     std::optional<Word> find(QChar a, QChar b) const;
 
 private:
-    QString m_text;
-    QHash<quint32, qsizetype> m_at;   // (first << 16 | second) → where its line starts
+    void loadPending() const;
+    void parse(const QString &text) const;
+
+    mutable QString m_pending;
+    mutable QString m_text;
+    mutable QHash<quint32, qsizetype> m_at;   // (first << 16 | second) → where its line starts
 };

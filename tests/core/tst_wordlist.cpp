@@ -2,6 +2,7 @@
 #include "search/partnerletters.h"
 #include "search/wordlist.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +47,23 @@ private slots:
         list.loadText(u"続出\tぞくしゅつ\n"_s);
         QVERIFY(!list.load(dir.filePath(u"tolvo.words"_s)));
         QVERIFY(list.isEmpty());
+        list.loadText(u"続出\tぞくしゅつ\n"_s);
+        list.loadLater(dir.filePath(u"tolvo.words"_s));
+        QVERIFY(!list.find(u'続', u'出'));
+    }
+
+    // The deferred read happens at the first look-up, not before.
+    void loadLater()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tolvo.words"_s);
+        WordList list;
+        list.loadLater(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(u"続出\tぞくしゅつ\n"_s.toUtf8());
+        file.close();
+        QCOMPARE(list.find(u'出', u'続').value_or(WordList::Word{}).readings, u"ぞくしゅつ"_s);
     }
 };
 
