@@ -101,10 +101,11 @@ bool writeWhole(int fd, QByteArrayView bytes)
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno != EINTR)
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
             return false;
-        if (n > 0)
-            done += n;
+        done += n;
     }
     return true;
 }
