@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test bench fuzz sanitize word-costs clean
+.PHONY: all deps build run test test-user bench fuzz sanitize word-costs clean
 
 all: build
 
@@ -27,6 +27,12 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The suite again as an unprivileged user, where permission faults show
+# (run as root: it creates the user tolvo-test when missing).
+test-user: build
+	@scripts/install-deps user
+	scripts/test-as-user $(BUILD) $(JOBS)
 
 bench: build
 	$(BUILD)/bin/tolvo-bench

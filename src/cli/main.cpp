@@ -2,6 +2,7 @@
 #include "app/datafile.h"
 #include "appinfo.h"
 #include "dictionary/dictionary.h"
+#include "platform/textfile.h"
 #include "search/searchengine.h"
 #include "search/wordlist.h"
 
@@ -9,14 +10,33 @@
 #include <QFile>
 #include <QStringList>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 
 namespace {
 
+int outputErrno = 0;   // why standard output first lost something
+
 void writeOut(FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    if (fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) != size_t(bytes.size())
+        && stream == stdout && outputErrno == 0)
+        outputErrno = errno;
+}
+
+// Flushes standard output. Output that was lost (a full disk, a reader that
+// went away) must not pass for an answer: false, with a message.
+bool outputWritten()
+{
+    if (fflush(stdout) != 0 && outputErrno == 0)
+        outputErrno = errno;
+    if (!ferror(stdout))
+        return true;
+    writeOut(stderr, QStringLiteral(u"tolvo-solve: 結果を書き込めませんでした。") + textfile::describeErrno(outputErrno)
+                         + u'\n');
+    return false;
 }
 
 QString helpText()
@@ -49,8 +69,8 @@ QString helpText()
         u"\n"
         u"終了コード / Exit status: 0 すべてに答えあり / every puzzle answered;\n"
         u"  1 答えのない問題あり / some puzzle has no answer;\n"
-        u"  2 使い方の誤りか辞書（または単語ファイル）を読めない /\n"
-        u"    usage error, or unreadable dictionary (or words file).\n")
+        u"  2 使い方の誤り、辞書（または単語ファイル）を読めない、結果を書き込めない /\n"
+        u"    usage error, unreadable dictionary (or words file), or output that cannot be written.\n")
         + u"\ntolvo-solve " + QString::number(appinfo::kVersionMajor) + u'.'
         + QString::number(appinfo::kVersionMinor) + u" (Build: " + QString::number(appinfo::kVersionRevision)
         + u")\n";
@@ -66,6 +86,8 @@ int usageError(const QString &why)
 
 int main(int argc, char **argv)
 {
+    // A reader that goes away is a write error to report, not a silent kill.
+    std::signal(SIGPIPE, SIG_IGN);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
@@ -78,7 +100,7 @@ int main(int argc, char **argv)
         const QString &a = args[i];
         if (a == u"-h" || a == u"--help") {
             writeOut(stdout, helpText());
-            return 0;
+            return outputWritten() ? 0 : 2;
         }
         if (a == u"-d" || a == u"--dictionary") {
             if (i + 1 >= args.size())
@@ -175,7 +197,10 @@ int main(int argc, char **argv)
             }
         }
         allAnswered = allAnswered && result.hasAnswer();
+        if (ferror(stdout))
+            break;   // no one gets the rest
     }
-    fflush(stdout);
+    if (!outputWritten())
+        return 2;
     return allAnswered ? 0 : 1;
 }

@@ -12,6 +12,11 @@ namespace {
 constexpr char16_t kInvalid = 0xFFFF;   // marks "no mapping" in the tables
 constexpr char16_t kReplacement = 0xFFFD;
 
+QString noConverterText()
+{
+    return QStringLiteral(u"この環境には Shift_JIS (windows-31j) の文字コード変換がありません。");
+}
+
 struct Tables {
     bool ok = false;
     QString why;
@@ -26,7 +31,7 @@ Tables *buildTables()
     t->single.fill(kInvalid);
     QStringDecoder probe("windows-31j", QStringDecoder::Flag::Stateless);
     if (!probe.isValid()) {
-        t->why = QStringLiteral(u"この環境には Shift_JIS (windows-31j) の文字コード変換がありません。");
+        t->why = noConverterText();
         return t;
     }
     t->pair.reset(new char16_t[65536]);
@@ -78,13 +83,24 @@ Tables *buildTables()
     return t;
 }
 
+bool g_simulateMissing = false;
+
 const Tables &tables()
 {
     static const Tables *t = buildTables();
+    if (g_simulateMissing) {
+        static const Tables missing{false, noConverterText(), {}, {}, {}};
+        return missing;
+    }
     return *t;
 }
 
 } // namespace
+
+void simulateMissingConverter(bool on)
+{
+    g_simulateMissing = on;
+}
 
 bool available(QString *why)
 {

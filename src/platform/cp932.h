@@ -20,4 +20,8 @@ QString decode(QByteArrayView bytes);
 // (the caller must not write a '?' in its place). *badChar gets the first one.
 bool encode(QStringView text, QByteArray *out, QString *badChar = nullptr);
 
+// For tests: every function behaves as on a platform without the converter
+// until switched off again.
+void simulateMissingConverter(bool on);
+
 } // namespace cp932

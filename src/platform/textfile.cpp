@@ -32,6 +32,7 @@ QString describeErrno(int number)
     case EFBIG: return QStringLiteral(u"ファイルが大きすぎます。");
     case EBUSY: return QStringLiteral(u"ファイルは使用中です。");
     case EINVAL: return QStringLiteral(u"引数が無効です。");
+    case EPIPE: return QStringLiteral(u"読み手のいないパイプです。");
     default: return QStringLiteral(u"システムエラーが発生しました。");
     }
 }

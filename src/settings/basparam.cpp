@@ -9,6 +9,11 @@
 #include <QHash>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -75,25 +80,74 @@ bool encodeForFile(QStringView line, QByteArray *out)
     return textfile::encodeLine(fixed, out);
 }
 
-// One attempt at the whole file. QSaveFile refuses every write after a
-// failed one, and a short write leaves part of a line behind, so the step
-// that Retry can repeat is the temporary file: each attempt starts a fresh
-// one. The target changes only at commit, so it still gets every line once,
-// and a cancelled save leaves it as it was.
-bool writeFile(const QString &path, const QList<QByteArray> &lines)
+bool readWhole(int fd, QByteArray *out)
+{
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            return true;
+        if (n < 0 && errno != EINTR)
+            return false;
+        if (n > 0)
+            out->append(buf, n);
+    }
+}
+
+// From the first byte on, every byte checked: a short write goes on where
+// it stopped.
+bool writeWhole(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// The file rewritten where it stands, for a folder that takes no temporary
+// file (read-only for this user) while the file itself may be written.
+// Everything that can fail without touching the old file comes first: the
+// new bytes are ready, the old ones read back. Only then is the file
+// overwritten, cut to its new length and synced. A failure after that puts
+// the old bytes back, so a cancelled save still leaves the previous file
+// unless the disk refuses even that; each attempt rewrites the whole file.
+bool writeInPlace(const QString &path, QByteArrayView bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    QByteArray old;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWhole(fd, &old);
+    if (ok) {
+        ok = writeWhole(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+        if (!ok && writeWhole(fd, old) && ::ftruncate(fd, off_t(old.size())) == 0)
+            ::fsync(fd);
+    }
+    return ::close(fd) == 0 && ok;
+}
+
+// One attempt at the whole file. Each attempt starts afresh, so Retry
+// rewrites every line once more, and the old file stands until the new
+// one is complete: a fresh temporary file renamed over it, or, where the
+// folder takes no temporary file, the guarded rewrite in place.
+bool writeFile(const QString &path, QByteArrayView bytes)
 {
     QSaveFile file(path);
-    // Writing straight into the target when its directory is read-only
-    // would lose the old file on a failure half-way.
+    // Qt's own fallback truncates the target before writing; the one
+    // below keeps the old bytes to put back.
     file.setDirectWriteFallback(false);
-    // Unbuffered, so that a failing line shows at its own write.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return writeInPlace(path, bytes);
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        file.cancelWriting();
         return false;
-    for (const QByteArray &line : lines) {
-        if (file.write(line) != line.size()) {
-            file.cancelWriting();
-            return false;
-        }
     }
     return file.commit();
 }
@@ -279,7 +333,7 @@ void SettingsStore::applyFileLine(QStringView line, qint64 *histLines)
     }
 }
 
-QList<QByteArray> SettingsStore::fileLines() const
+QByteArray SettingsStore::fileBytes() const
 {
     QList<QString> text;
     text << u'[' + ProductName() + u']' << QString();
@@ -297,21 +351,29 @@ QList<QByteArray> SettingsStore::fileLines() const
     if (m_fontColor != kDefaultFontColor)
         text << u"FontColor="_s + m_fontColor;
 
-    QList<QByteArray> lines(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!encodeForFile(text.at(i), &lines[i]))
+    QByteArray bytes;
+    QByteArray line;
+    for (const QString &t : std::as_const(text)) {
+        if (!encodeForFile(t, &line))
             return {};
+        bytes += line;
     }
-    return lines;
+    return bytes;
 }
 
 bool SettingsStore::save(const QString &path, Prompts &prompts) const
 {
-    // No lines means no converter: every attempt fails and the user decides.
-    const QList<QByteArray> lines = fileLines();
+    const QByteArray bytes = fileBytes();
     const QString text = u"設定ファイルの書き込みに失敗しました。\r\n"_s
         + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    while (lines.isEmpty() || !writeFile(path, lines)) {
+    if (bytes.isEmpty()) {
+        // No converter: no retry can cure that, so it is said once, with why.
+        QString why;
+        cp932::available(&why);
+        prompts.message(u"エラー"_s, text + u"\r\n"_s + why, Prompts::Icon::Error);
+        return false;
+    }
+    while (!writeFile(path, bytes)) {
         if (prompts.askRetryCancel(u"エラー"_s, text) != Prompts::Answer::Retry)
             return false;
     }

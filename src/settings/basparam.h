@@ -37,9 +37,11 @@ public:
 
     // Defaults, then the file over them; false when it cannot be opened.
     bool load(const QString &path);
-    // Rewrites the file whole; a failed step asks Retry/Cancel through
-    // prompts. False when the user cancelled; the previous file then stands
-    // byte for byte. A character code page 932 cannot hold is written as
+    // Rewrites the file whole: replaced atomically, or rewritten in place
+    // when its folder takes no new file. A failed attempt asks Retry/Cancel
+    // through prompts. False when the user cancelled; the previous file
+    // then stands byte for byte. Without a code page 932 converter, which
+    // no retry can cure, it reports once (OK only) and returns false. A character code page 932 cannot hold is written as
     // "〓" (U+3013), never as a silent "?".
     bool save(const QString &path, Prompts &prompts) const;
 
@@ -59,7 +61,7 @@ private:
     void insertHistory(const QString &entry);
     void setCapacity(qint32 capacity);
     void applyFileLine(QStringView line, qint64 *histLines);
-    QList<QByteArray> fileLines() const;
+    QByteArray fileBytes() const;   // empty without a code page 932 converter
 
     bool m_history = false;
     qint32 m_histNum = 0;

@@ -1,3 +1,4 @@
+#include "platform/cp932.h"
 #include "promptsdouble.h"
 #include "settings/basparam.h"
 #include "tempfiles.h"
@@ -63,7 +64,7 @@ class TestSettingsSave : public QObject
     Q_OBJECT
 
     rlimit m_fileSizeLimit{};
-    QString m_immutableDir;
+    QStringList m_immutable;
 
 private slots:
     void initTestCase()
@@ -76,9 +77,10 @@ private slots:
     void cleanup()
     {
         ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit);
-        if (!m_immutableDir.isEmpty())
-            setImmutable(m_immutableDir, false);
-        m_immutableDir.clear();
+        for (const QString &path : std::as_const(m_immutable))
+            setImmutable(path, false);
+        m_immutable.clear();
+        cp932::simulateMissingConverter(false);
     }
 
     void writer_data()
@@ -163,11 +165,20 @@ private slots:
         QTest::newRow("half written, cancel") << u"file size limit"_s << u"C"_s << 0 << false << 1;
         QTest::newRow("half written, retries then cancel") << u"file size limit"_s << u"RRC"_s << 0 << false << 3;
         QTest::newRow("half written, retry once fixed") << u"file size limit"_s << u"RR"_s << 2 << true << 2;
-        QTest::newRow("read-only directory, cancel") << u"read-only directory"_s << u"C"_s << 0 << false << 1;
-        QTest::newRow("read-only directory, retry once fixed") << u"read-only directory"_s << u"R"_s << 1 << true << 1;
         QTest::newRow("read-only file, cancel") << u"read-only file"_s << u"C"_s << 0 << false << 1;
         QTest::newRow("read-only file, retries then cancel") << u"read-only file"_s << u"RRC"_s << 0 << false << 3;
         QTest::newRow("read-only file, retry once fixed") << u"read-only file"_s << u"R"_s << 1 << true << 1;
+        // A folder that takes no temporary file: the file is rewritten in
+        // place, and a failure half-way puts the old bytes back.
+        QTest::newRow("read-only directory, writable file") << u"read-only directory"_s << QString() << 0 << true << 0;
+        QTest::newRow("read-only directory and file, cancel")
+            << u"read-only file+read-only directory"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("read-only directory and file, retry once fixed")
+            << u"read-only file+read-only directory"_s << u"R"_s << 1 << true << 1;
+        QTest::newRow("read-only directory, half written, cancel")
+            << u"file size limit+read-only directory"_s << u"C"_s << 0 << false << 1;
+        QTest::newRow("read-only directory, half written, retry once fixed")
+            << u"file size limit+read-only directory"_s << u"RR"_s << 2 << true << 2;
     }
     void failures()
     {
@@ -178,41 +189,46 @@ private slots:
         QFETCH(int, prompts);
         QTemporaryDir dir;
         QString folder = dir.path();
-        std::function<void()> fix;
-        if (cause == u"missing directory") {
-            folder = dir.filePath(u"sub"_s);
-            fix = [&] { QDir().mkdir(folder); };
-        } else if (cause == u"directory") {
-            QVERIFY(QDir(folder).mkdir(u"tolvo.ini"_s));
-            fix = [&] { QDir(folder).rmdir(u"tolvo.ini"_s); };
-        } else if (cause == u"file size limit") {
-            writeBytes(dir, u"tolvo.ini"_s, kOldFile);
-            // The new file passes 30 bytes inside its HistString line.
-            rlimit small = m_fileSizeLimit;
-            small.rlim_cur = 30;
-            QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-            fix = [&] { ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit); };
-        } else if (cause == u"read-only file") {
-            const QString file = writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+        // Each part of the cause adds its own undo; all of them run at the
+        // prompt named, and again at the end.
+        QList<std::function<void()>> undo;
+        const auto fix = [&] {
+            for (const auto &f : undo)
+                f();
+        };
+        // Root passes permission bits; the immutable flag stops it too.
+        const auto lock = [&](const QString &path, QFile::Permissions mode, QFile::Permissions normal) {
             if (::geteuid() != 0) {
-                QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
-                fix = [file] { QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner); };
-            } else if (setImmutable(file, true)) {
-                m_immutableDir = file;
-                fix = [file] { setImmutable(file, false); };
-            } else {
-                QSKIP("root needs the immutable flag to make a file read-only");
+                undo += [path, normal] { QFile::setPermissions(path, normal); };
+                return QFile::setPermissions(path, mode);
             }
-        } else {
+            m_immutable += path;
+            undo += [path] { setImmutable(path, false); };
+            return setImmutable(path, true);
+        };
+        const QStringList parts = cause.split(u'+');
+        if (!parts.contains(u"missing directory"_s) && !parts.contains(u"directory"_s))
             writeBytes(dir, u"tolvo.ini"_s, kOldFile);
-            if (::geteuid() != 0) {
-                QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-                fix = [&] { QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); };
-            } else if (setImmutable(folder, true)) {
-                m_immutableDir = folder;
-                fix = [&] { setImmutable(folder, false); };
-            } else {
-                QSKIP("root needs the immutable flag to make a directory read-only");
+        for (const QString &part : parts) {
+            if (part == u"missing directory") {
+                folder = dir.filePath(u"sub"_s);
+                undo += [&] { QDir().mkdir(folder); };
+            } else if (part == u"directory") {
+                QVERIFY(QDir(folder).mkdir(u"tolvo.ini"_s));
+                undo += [&] { QDir(folder).rmdir(u"tolvo.ini"_s); };
+            } else if (part == u"file size limit") {
+                // The old file fits; the new one passes 40 bytes inside its
+                // HistString line.
+                rlimit small = m_fileSizeLimit;
+                small.rlim_cur = 40;
+                QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+                undo += [&] { ::setrlimit(RLIMIT_FSIZE, &m_fileSizeLimit); };
+            } else if (part == u"read-only file") {
+                if (!lock(dir.filePath(u"tolvo.ini"_s), QFile::ReadOwner, QFile::ReadOwner | QFile::WriteOwner))
+                    QSKIP("root needs the immutable flag to make a file read-only");
+            } else if (!lock(folder, QFile::ReadOwner | QFile::ExeOwner,
+                             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+                QSKIP("root needs the immutable flag to make a folder read-only");
             }
         }
         const QString path = folder + u"/tolvo.ini"_s;
@@ -240,6 +256,26 @@ private slots:
         // Whole new file or the old one byte for byte, and no temporary left.
         QCOMPARE(after, saved ? kDefaultFile : before);
         QVERIFY2(left.isEmpty() || left == QStringList{u"tolvo.ini"_s}, qPrintable(left.join(u' ')));
+    }
+
+    // Without a converter no attempt can succeed: one notice, no Retry.
+    void noConverter()
+    {
+        QTemporaryDir dir;
+        const QString path = writeBytes(dir, u"tolvo.ini"_s, kOldFile);
+        cp932::simulateMissingConverter(true);
+        PromptsDouble ui;
+        for (int i = 0; i < 3; ++i)
+            ui.answers.enqueue(Prompts::Answer::Retry);
+        QVERIFY(!storeAfter({}).save(path, ui));
+        cp932::simulateMissingConverter(false);
+        QCOMPARE(ui.shown.size(), 1);
+        QCOMPARE(ui.shown[0].kind, PromptsDouble::Shown::Message);
+        QCOMPARE(ui.shown[0].icon, Prompts::Icon::Error);
+        QCOMPARE(ui.shown[0].title, u"エラー"_s);
+        QVERIFY2(ui.shown[0].text.startsWith(u"設定ファイルの書き込みに失敗しました。\r\n"_s + path + u"\r\n"_s),
+                 qPrintable(ui.shown[0].text));
+        QCOMPARE(readAll(path), kOldFile);
     }
 
     // Two copies of the program closing at the same moment: whatever the

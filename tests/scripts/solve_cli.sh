@@ -53,6 +53,21 @@ check "letter outside the basic plane: no answer" 1 $rc
 "$bin" --help | grep -q 'Exit status' || { echo "FAIL help in English"; fails=$((fails + 1)); }
 "$bin" --help | grep -q '終了コード' || { echo "FAIL help in Japanese"; fails=$((fails + 1)); }
 
+# Output that cannot be written is an error, never an answer: status 2 and a
+# message, whether the disk is full or the reader went away (with SIGPIPE as
+# the caller left it, and ignored). The output outgrows the pipe's buffer.
+"$bin" -d "$tmp/t.dic" 続家版露身発 >/dev/full 2>"$tmp/err"; rc=$?
+check "full disk" 2 $rc
+grep -q '結果を書き込めませんでした。ディスクの空き容量が足りません。' "$tmp/err" \
+    || { echo "FAIL full disk: no message"; fails=$((fails + 1)); }
+"$bin" --help >/dev/full 2>/dev/null; check "help to a full disk" 2 $?
+for i in $(seq 20000); do echo 続; done > "$tmp/many"
+"$bin" -d "$tmp/t.dic" <"$tmp/many" 2>"$tmp/err" | head -c 1 >/dev/null; rc=${PIPESTATUS[0]}
+check "closed pipe" 2 $rc
+grep -q '結果を書き込めませんでした' "$tmp/err" || { echo "FAIL closed pipe: no message"; fails=$((fails + 1)); }
+(trap '' PIPE; "$bin" -d "$tmp/t.dic" <"$tmp/many" 2>/dev/null | head -c 1 >/dev/null; exit "${PIPESTATUS[0]}")
+check "closed pipe, SIGPIPE ignored" 2 $?
+
 # The default dictionary is the one beside the program, whatever it is called.
 mkdir "$tmp/prog"; cp "$bin" "$tmp/prog/solver"; cp "$tmp/t.dic" "$tmp/prog/tolvo.dic"
 out=$("$tmp/prog/solver" 続); check "renamed program uses tolvo.dic" "続${tab}出${tab}出:1 後:1" "$out"
