@@ -317,12 +317,16 @@ void TestMainWindow::letterBoxAppearance_data()
     QTest::addColumn<QStringList>("settings");
     QTest::addColumn<QColor>("color");      // invalid: as designed
     QTest::addColumn<int>("points");
-    QTest::newRow("defaults: black 24") << QStringList() << QColor(0, 0, 0) << 24;
-    QTest::newRow("red") << QStringList{u"FontColor=255000000"_s} << QColor(255, 0, 0) << 24;
-    QTest::newRow("mixed") << QStringList{u"FontColor=000128255"_s} << QColor(0, 128, 255) << 24;
+    QTest::addColumn<QString>("face");
+    const QString designedFace = u"ＭＳ Ｐゴシック"_s;
+    QTest::newRow("defaults: black 24") << QStringList() << QColor(0, 0, 0) << 24 << designedFace;
+    QTest::newRow("red") << QStringList{u"FontColor=255000000"_s} << QColor(255, 0, 0) << 24 << designedFace;
+    QTest::newRow("mixed") << QStringList{u"FontColor=000128255"_s} << QColor(0, 128, 255) << 24 << designedFace;
     QTest::newRow("bad colour keeps design, font applied")
-        << QStringList{u"FontColor=abc000000"_s, u"FontSize=12"_s} << QColor() << 12;
-    QTest::newRow("size from file") << QStringList{u"FontSize=30"_s} << QColor(0, 0, 0) << 30;
+        << QStringList{u"FontColor=abc000000"_s, u"FontSize=12"_s} << QColor() << 12 << designedFace;
+    QTest::newRow("size from file") << QStringList{u"FontSize=30"_s} << QColor(0, 0, 0) << 30 << designedFace;
+    QTest::newRow("face from file") << QStringList{u"FontName=ＭＳ ゴシック"_s} << QColor(0, 0, 0) << 24
+                                    << u"ＭＳ ゴシック"_s;
 }
 
 void TestMainWindow::letterBoxAppearance()
@@ -330,6 +334,7 @@ void TestMainWindow::letterBoxAppearance()
     QFETCH(QStringList, settings);
     QFETCH(QColor, color);
     QFETCH(int, points);
+    QFETCH(QString, face);
     f->loadSettings(settings);
     const QColor designed = LetterBox().palette().color(QPalette::Active, QPalette::Text);
     f->open();
@@ -337,7 +342,7 @@ void TestMainWindow::letterBoxAppearance()
         const QPalette pal = f->box(i)->palette();
         QCOMPARE(pal.color(QPalette::Active, QPalette::Text), color.isValid() ? color : designed);
         QCOMPARE(f->box(i)->font().pointSize(), points);
-        QCOMPARE(f->box(i)->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QCOMPARE(f->box(i)->font().family(), face);
     }
 }
 
