@@ -25,6 +25,7 @@
 #include <QScopeGuard>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QtMath>
 
 using namespace Qt::StringLiterals;
 
@@ -443,6 +444,20 @@ void frmMain::setOuterHeightTwips(int twips)
     fitOuterHeight();
 }
 
+int frmMain::frameInLayoutPixels(int frame, qreal programScale)
+{
+    // The window manager draws the frame at its own size: a scale that Qt
+    // applies to this program alone (QT_SCALE_FACTOR) leaves it as it is,
+    // where on the system this layout comes from the title bar grows with
+    // everything else. So each of its device pixels counts as one of the
+    // layout's pixels, and the window scales as a whole. Qt gives the
+    // frame in scaled pixels rounded to whole ones; taking the smaller
+    // device size it may stand for never cuts the client area short.
+    if (frame <= 0)
+        return 0;
+    return qMax(0, qCeil((frame - 0.5) * programScale));
+}
+
 void frmMain::fitOuterHeight()
 {
     // The title bar and borders are known only once the platform has framed
@@ -450,8 +465,14 @@ void frmMain::fitOuterHeight()
     // the whole height goes to the menu bar and the client area, and the
     // show and move events that follow the framing fit it again.
     int frame = 0;
-    if (isVisible())
-        frame = qMax(0, frameGeometry().height() - geometry().height());
+    if (isVisible()) {
+        static const qreal programScale = [] {
+            bool ok = false;
+            const qreal factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+            return ok && factor > 0 ? factor : 1.0;
+        }();
+        frame = frameInLayoutPixels(frameGeometry().height() - geometry().height(), programScale);
+    }
     const QSize fixed(kClientWidth, qMax(1, m_outerHeight - frame));
     if (minimumSize() != fixed || maximumSize() != fixed || size() != fixed)
         setFixedSize(fixed);

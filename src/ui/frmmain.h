@@ -44,6 +44,8 @@ public:
 
     // The outer height this window keeps, in pixels.
     int outerHeight() const { return m_outerHeight; }
+    // The title bar and borders, frame high in Qt's pixels, in layout pixels.
+    static int frameInLayoutPixels(int frame, qreal programScale);
 
     // Runs the load sequence the first time the window is shown.
     void setVisible(bool visible) noexcept override;

@@ -24,6 +24,8 @@ class TestMainWindow : public QObject
 private slots:
     void init();
     void cleanup();
+    void frameInLayoutPixels_data();
+    void frameInLayoutPixels();
 
     // Layout
     void controls_data();
@@ -473,6 +475,29 @@ void TestMainWindow::loadWithoutSelection()
     f->action(u"mnuPopupGetString"_s)->trigger();
     QCOMPARE(f->boxTexts(), before);
     QCOMPARE(f->answer()->text(), u"出"_s);
+}
+
+// openbox's frame is 21 device pixels high whatever QT_SCALE_FACTOR says;
+// at a factor of 2 Qt reports it as 11 (10.5 rounded). Counted as 11, the
+// client area came out 10 pixels taller than twice its unscaled height.
+void TestMainWindow::frameInLayoutPixels_data()
+{
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("unscaled") << 21 << 1.0 << 21;
+    QTest::newRow("doubled, rounded up") << 11 << 2.0 << 21;
+    QTest::newRow("doubled, even frame") << 10 << 2.0 << 19;
+    QTest::newRow("one and a half") << 14 << 1.5 << 21;
+    QTest::newRow("not framed yet") << 0 << 2.0 << 0;
+}
+
+void TestMainWindow::frameInLayoutPixels()
+{
+    QFETCH(int, frame);
+    QFETCH(qreal, scale);
+    QFETCH(int, pixels);
+    QCOMPARE(frmMain::frameInLayoutPixels(frame, scale), pixels);
 }
 
 QTEST_MAIN(TestMainWindow)
