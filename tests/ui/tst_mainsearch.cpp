@@ -297,7 +297,7 @@ void TestMainSearch::barsDrawnUnderABox()
         if (question != (s.kind == Shown::YesNo))
             return;
         ModalBox box(f->window.get());
-        for (const QString name : {u"pbrLetter"_s, u"pbrStatus"_s}) {
+        for (const QString &name : {u"pbrLetter"_s, u"pbrStatus"_s}) {
             auto *bar = f->find<QProgressBar>(name);
             const QImage shown = onScreen(bar);
             bar->setUpdatesEnabled(true);
