@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -24,6 +25,7 @@
 #include <QScopeGuard>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <QtMath>
 
 using namespace Qt::StringLiterals;
 
@@ -125,7 +127,20 @@ void attempt(Step &&step)
 {
     try {
         step();
-    } catch (...) {
+    } catch (const RuntimeError &) {
+    }
+}
+
+// The edge of a handler that Qt calls. Our own errors stop here: the step
+// that raised one has reported what it must. Anything else is a fault we
+// cannot recover from; the caller being noexcept, it ends the program at
+// once rather than unwinding through Qt.
+template <typename Body>
+void atEdge(Body &&body)
+{
+    try {
+        body();
+    } catch (const RuntimeError &) {
     }
 }
 
@@ -150,7 +165,9 @@ public:
     {
         setStatus(w.pbrStatus->value() + 50);
         emit w.lineTicked(box, line);
-        QCoreApplication::processEvents();
+        w.m_yielding = true;
+        const auto resume = qScopeGuard([this] { w.m_yielding = false; });
+        w.yieldToEvents();
     }
     void letterStep() override { w.pbrLetter->setValue(w.pbrLetter->value() + 1); }
     const bool *cancelFlag() const override { return &w.CancelRequested; }
@@ -321,7 +338,7 @@ void frmMain::buildMenus()
     connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::mnuPopupGetString_Click);
 }
 
-void frmMain::setVisible(bool visible)
+void frmMain::setVisible(bool visible) noexcept
 {
     if (visible && !m_loaded) {
         m_loaded = true;
@@ -390,7 +407,7 @@ void frmMain::Form_Unload()
     m_settings.save(m_settingsPath, m_prompts);
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
+void frmMain::closeEvent(QCloseEvent *event) noexcept
 {
     // Refused while a search runs, silently: the search goes on.
     if (Searching) {
@@ -399,22 +416,22 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (!m_unloaded) {
         m_unloaded = true;
-        Form_Unload();
+        atEdge([this] { Form_Unload(); });
     }
     event->accept();
 }
 
-void frmMain::mnuFileExit_Click()
+void frmMain::mnuFileExit_Click() noexcept
 {
     close();
 }
 
-void frmMain::onHelpContents()
+void frmMain::onHelpContents() noexcept
 {
     ShowHelpContents(this);
 }
 
-void frmMain::onHelpAbout()
+void frmMain::onHelpAbout() noexcept
 {
     ShowAboutBox(this);
 }
@@ -427,6 +444,20 @@ void frmMain::setOuterHeightTwips(int twips)
     fitOuterHeight();
 }
 
+int frmMain::frameInLayoutPixels(int frame, qreal programScale)
+{
+    // The window manager draws the frame at its own size: a scale that Qt
+    // applies to this program alone (QT_SCALE_FACTOR) leaves it as it is,
+    // where on the system this layout comes from the title bar grows with
+    // everything else. So each of its device pixels counts as one of the
+    // layout's pixels, and the window scales as a whole. Qt gives the
+    // frame in scaled pixels rounded to whole ones; taking the smaller
+    // device size it may stand for never cuts the client area short.
+    if (frame <= 0)
+        return 0;
+    return qMax(0, qCeil((frame - 0.5) * programScale));
+}
+
 void frmMain::fitOuterHeight()
 {
     // The title bar and borders are known only once the platform has framed
@@ -434,8 +465,14 @@ void frmMain::fitOuterHeight()
     // the whole height goes to the menu bar and the client area, and the
     // show and move events that follow the framing fit it again.
     int frame = 0;
-    if (isVisible())
-        frame = qMax(0, frameGeometry().height() - geometry().height());
+    if (isVisible()) {
+        static const qreal programScale = [] {
+            bool ok = false;
+            const qreal factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+            return ok && factor > 0 ? factor : 1.0;
+        }();
+        frame = frameInLayoutPixels(frameGeometry().height() - geometry().height(), programScale);
+    }
     const QSize fixed(kClientWidth, qMax(1, m_outerHeight - frame));
     if (minimumSize() != fixed || maximumSize() != fixed || size() != fixed)
         setFixedSize(fixed);
@@ -488,7 +525,7 @@ void frmMain::RefreshHistoryList()
     lsvHistory->setVisible(mnuEditHistory->isChecked());
 }
 
-void frmMain::mnuPopupGetString_Click()
+void frmMain::mnuPopupGetString_Click() noexcept
 {
     const QList<QTreeWidgetItem *> selected = lsvHistory->selectedItems();
     if (selected.isEmpty())
@@ -502,18 +539,21 @@ void frmMain::mnuPopupGetString_Click()
 
 // ---- search ------------------------------------------------------------------
 
-void frmMain::mnuEditFind_Click()
+void frmMain::mnuEditFind_Click() noexcept
 {
     if (Searching)
         return;
     Searching = true;
     CancelRequested = false;
-    const QPointer<QWidget> focused = QApplication::focusWidget();
+    m_boxOpenedDuringSearch = false;
+    // The window's own focus widget: it stays the same while a message box
+    // or another program has the keyboard.
+    const QPointer<QWidget> focused = focusWidget();
     for (LetterBox *box : txtLetter)
         box->setEnabled(false);
-    // Disabling the focused box moved the focus on; it goes back unless the
-    // user moved it meanwhile.
-    const QPointer<QWidget> movedTo = QApplication::focusWidget();
+    // Disabling the boxes moved the focus on, and the search may move it
+    // again; it goes back at the end unless the user moved it meanwhile.
+    m_focusMovedByUser = false;
 
     const auto finish = qScopeGuard([&] {
         lsvCandidate->setVisible(true);
@@ -522,8 +562,14 @@ void frmMain::mnuEditFind_Click()
         for (LetterBox *box : txtLetter)
             box->setEnabled(true);
         Searching = false;
-        if (focused && focused != movedTo && QApplication::focusWidget() == movedTo && focused->window() == this)
+        // Set on an inactive window too: the box then gets the focus, and
+        // selects its text, when the window is active again.
+        if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
             focused->setFocus(Qt::OtherFocusReason);
+        // Not every window manager gives the keyboard back to the window
+        // a closed message box belonged to.
+        if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+            activateWindow();
     });
     try {
         runSearch();
@@ -591,6 +637,38 @@ void frmMain::runSearch()
     RefreshHistoryList();
 }
 
+void frmMain::yieldToEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void frmMain::drawProgressNow()
+{
+    // The status bar's drawing is throttled during the scan; a modal box
+    // runs its own event loop over a window whose bars must show where the
+    // search stands.
+    pbrStatus->setUpdatesEnabled(true);
+    pbrLetter->repaint();
+    pbrStatus->repaint();
+}
+
+void frmMain::noteFocusMove(QObject *watched, QEvent *event)
+{
+    // Only the user moves the focus while the search yields; activation
+    // coming back after a message box is no choice of theirs.
+    switch (static_cast<QFocusEvent *>(event)->reason()) {
+    case Qt::MouseFocusReason:
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
+            m_focusMovedByUser = true;
+        break;
+    default:
+        break;
+    }
+}
+
 void frmMain::reportSearchFailure(int number, const QString &description)
 {
     m_prompts.message(u"エラー"_s,
@@ -625,9 +703,28 @@ bool frmMain::isEscPropagation(QEvent *event, QWidget *receiver)
     return false;
 }
 
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
+bool frmMain::eventFilter(QObject *watched, QEvent *event) noexcept
+{
+    bool handled = false;
+    atEdge([&] { handled = filterEvent(watched, event); });
+    return handled || QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::filterEvent(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::WindowBlocked:
+        // A modal box opens over this window: the notices, the Esc question,
+        // an error.
+        if (watched == this && Searching) {
+            m_boxOpenedDuringSearch = true;
+            drawProgressNow();
+        }
+        break;
+    case QEvent::FocusIn:
+        if (Searching && m_yielding)
+            noteFocusMove(watched, event);
+        break;
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && watched->isWidgetType()) {
             auto *receiver = static_cast<QWidget *>(watched);
@@ -653,7 +750,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos)

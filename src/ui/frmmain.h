@@ -45,27 +45,34 @@ public:
 
     // The outer height this window keeps, in pixels.
     int outerHeight() const { return m_outerHeight; }
+    // The title bar and borders, frame high in Qt's pixels, in layout pixels.
+    static int frameInLayoutPixels(int frame, qreal programScale);
 
     // The words the candidates' tips show; without them the tips list letters.
     void setWords(WordList words) { m_words = std::move(words); }
 
     // Runs the load sequence the first time the window is shown.
-    void setVisible(bool visible) override;
+    void setVisible(bool visible) noexcept override;
 
+    // Qt cannot carry an exception through its event and signal code, so
+    // every handler of this window stops one at its edge.
 public slots:
-    void mnuFileExit_Click();
-    void mnuEditFind_Click();
-    void mnuPopupGetString_Click();
-    void onHelpContents();
-    void onHelpAbout();
+    void mnuFileExit_Click() noexcept;
+    void mnuEditFind_Click() noexcept;
+    void mnuPopupGetString_Click() noexcept;
+    void onHelpContents() noexcept;
+    void onHelpAbout() noexcept;
 
 signals:
     // Before the search yields at line `line` of box `box` (every 50th line).
     void lineTicked(int box, qint32 line);
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
+    // The search's yield to the window system every 50 lines.
+    virtual void yieldToEvents();
+
+    bool eventFilter(QObject *watched, QEvent *event) noexcept override;
+    void closeEvent(QCloseEvent *event) noexcept override;
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -83,7 +90,10 @@ private:
     void fitOuterHeight();
     void runSearch();
     void reportSearchFailure(int number, const QString &description);
+    void drawProgressNow();
+    void noteFocusMove(QObject *watched, QEvent *event);
     bool isEscPropagation(QEvent *event, QWidget *receiver);
+    bool filterEvent(QObject *watched, QEvent *event);
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
 
     Prompts &m_prompts;
@@ -96,6 +106,11 @@ private:
     bool CancelRequested = false;
     bool m_loaded = false;
     bool m_unloaded = false;
+    // While the search yields: what the user did meanwhile decides where
+    // the focus goes when the search ends.
+    bool m_yielding = false;
+    bool m_focusMovedByUser = false;
+    bool m_boxOpenedDuringSearch = false;
     int m_outerHeight = 0;
     // The letters the last completed search read, for the candidates' tips.
     QStringList m_searchedLetters;

@@ -65,9 +65,11 @@ struct MainWindowFixture
         settings.load(settingsPath);
     }
 
+    // Window: frmMain or a test's subclass with the same constructor.
+    template <typename Window = frmMain>
     frmMain &open(bool waitActive = false)
     {
-        window = std::make_unique<frmMain>(prompts, dictionary, settings, settingsPath);
+        window = std::make_unique<Window>(prompts, dictionary, settings, settingsPath);
         window->show();
         if (waitActive) {
             window->activateWindow();

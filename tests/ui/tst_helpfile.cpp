@@ -4,8 +4,10 @@
 #include "ui/helpviewer.h"
 
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <algorithm>
 
@@ -58,6 +60,7 @@ private slots:
     void shippedFileCovers();
     void shippedIndexHasKeyword_data();
     void shippedIndexHasKeyword();
+    void shippedFileFitsTheViewer();
 };
 
 void TestHelpFile::parse_data()
@@ -187,6 +190,21 @@ void TestHelpFile::shippedIndexHasKeyword()
     const HelpDocument &help = shippedHelp();
     QVERIFY(std::any_of(help.keywords.begin(), help.keywords.end(),
                         [&](const HelpKeyword &k) { return k.keyword == keyword; }));
+}
+
+void TestHelpFile::shippedFileFitsTheViewer()
+{
+    // A line too long to wrap (a command in <pre>) gives the whole text a
+    // horizontal scroll bar.
+    HelpViewer viewer;
+    QVERIFY(viewer.openFile(QStringLiteral(TOLVO_BIN_DIR "/tolvo.hlp")));
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    QTextBrowser *text = viewer.textPane();
+    // The text is laid out lazily; its size asks for all of it.
+    QVERIFY2(text->document()->size().width() <= text->viewport()->width(),
+             qPrintable(QString::number(text->document()->size().width())));
+    QTRY_COMPARE(text->horizontalScrollBar()->maximum(), 0);
 }
 
 QTEST_MAIN(TestHelpFile)

@@ -4,8 +4,10 @@
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QToolTip>
 
 namespace {
@@ -34,6 +36,42 @@ void postEsc(QObject *target)
     QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
 }
 
+// A window whose search fails at its first yield, from inside the engine
+// call: the way a failure of the scan reaches the window.
+class FailingYieldWindow : public frmMain
+{
+public:
+    using frmMain::frmMain;
+
+protected:
+    void yieldToEvents() override { throw RuntimeError::outOfRange(); }
+};
+
+// What the window system shows of a widget: the window's flushed pixels.
+QImage onScreen(QWidget *widget)
+{
+    QWidget *top = widget->window();
+    const QPoint at = widget->mapTo(top, QPoint());
+    return top->screen()
+        ->grabWindow(top->winId(), at.x(), at.y(), widget->width(), widget->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// A real modal box over the window for as long as the prompt is "open",
+// as the message boxes are: it blocks the window and takes the keyboard.
+struct ModalBox
+{
+    explicit ModalBox(QWidget *owner) : box(owner)
+    {
+        box.setWindowModality(Qt::ApplicationModal);
+        box.show();
+        if (!QTest::qWaitForWindowActive(&box))
+            qWarning("modal box not active");
+    }
+    QDialog box;
+};
+
 } // namespace
 
 class TestMainSearch : public QObject
@@ -47,6 +85,10 @@ private slots:
     void results();
     void shortcutsFromALetterBox();
     void focusReturnsToItsBox();
+    void focusBackAfterABox_data();
+    void focusBackAfterABox();
+    void barsDrawnUnderABox_data();
+    void barsDrawnUnderABox();
     void progressAndYield();
     void shortDictionaryNeverYields();
     void escAnsweredNo();
@@ -58,6 +100,7 @@ private slots:
     void secondSearchDuringYieldIgnored();
     void historyLoadDuringYield();
     void failureLeavesWindowIdle();
+    void handlerFailureStaysInHandler();
     void unusualCapacities_data();
     void unusualCapacities();
     void candidateTooltip_data();
@@ -180,6 +223,91 @@ void TestMainSearch::focusReturnsToItsBox()
     search();
     QTRY_VERIFY(f->box(3)->hasFocus());
     QCOMPARE(f->box(3)->selectedText(), u"露"_s);
+}
+
+// Each way a search ends in a message box. The boxes close as a window
+// manager may close them: nothing gives this window the keyboard back.
+enum class BoxEnd { NoAnswer, AllEmpty, Cancelled, Failed };
+
+static void addBoxEnds()
+{
+    QTest::addColumn<BoxEnd>("end");
+    QTest::newRow("no answer") << BoxEnd::NoAnswer;
+    QTest::newRow("all boxes empty") << BoxEnd::AllEmpty;
+    QTest::newRow("cancelled") << BoxEnd::Cancelled;
+    QTest::newRow("failed") << BoxEnd::Failed;
+}
+
+void TestMainSearch::focusBackAfterABox_data()
+{
+    addBoxEnds();
+}
+
+void TestMainSearch::focusBackAfterABox()
+{
+    QFETCH(BoxEnd, end);
+    QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(120)));
+    if (end == BoxEnd::Failed)
+        f->open<FailingYieldWindow>(true);
+    else
+        f->open(true);
+    f->setBoxes(end == BoxEnd::AllEmpty ? QStringList() : QStringList{u"続"_s, u"家"_s, u"猫"_s, u"露"_s});
+    if (end == BoxEnd::Cancelled) {
+        f->prompts.answers.enqueue(Prompts::Answer::Yes);
+        connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+            if (box == 1 && line == 50)
+                postEsc(f->window.get());
+        });
+    }
+    f->box(3)->setFocus();
+    QTRY_VERIFY(f->box(3)->hasFocus());
+    f->prompts.onShow = [&](const Shown &) { ModalBox box(f->window.get()); };
+    search();
+    QVERIFY(!f->prompts.shown.isEmpty());
+    QTRY_VERIFY(f->box(3)->hasFocus());
+    QCOMPARE(f->box(3)->selectedText(), f->box(3)->text());
+}
+
+void TestMainSearch::barsDrawnUnderABox_data()
+{
+    addBoxEnds();
+    QTest::newRow("Esc question") << BoxEnd::NoAnswer;
+}
+
+void TestMainSearch::barsDrawnUnderABox()
+{
+    QFETCH(BoxEnd, end);
+    const bool question = QByteArray(QTest::currentDataTag()) == "Esc question";
+    QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(300)));
+    if (end == BoxEnd::Failed)
+        f->open<FailingYieldWindow>(true);
+    else
+        f->open(true);
+    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
+    f->setBoxes(end == BoxEnd::AllEmpty ? QStringList() : QStringList{u"続"_s, u"家"_s, u"猫"_s});
+    if (end == BoxEnd::Cancelled || question) {
+        f->prompts.answers.enqueue(end == BoxEnd::Cancelled ? Prompts::Answer::Yes : Prompts::Answer::No);
+        connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+            if (box == 2 && line == 250)
+                postEsc(f->window.get());
+        });
+    }
+    QStringList undrawn;
+    f->prompts.onShow = [&](const Shown &s) {
+        if (question != (s.kind == Shown::YesNo))
+            return;
+        ModalBox box(f->window.get());
+        for (const QString &name : {u"pbrLetter"_s, u"pbrStatus"_s}) {
+            auto *bar = f->find<QProgressBar>(name);
+            const QImage shown = onScreen(bar);
+            bar->setUpdatesEnabled(true);
+            if (shown != bar->grab().toImage().convertToFormat(QImage::Format_RGB32))
+                undrawn.append(name + u" at "_s + QString::number(bar->value()));
+        }
+    };
+    search();
+    QVERIFY(!f->prompts.shown.isEmpty());
+    QCOMPARE(undrawn, QStringList());
 }
 
 void TestMainSearch::progressAndYield()
@@ -384,9 +512,10 @@ void TestMainSearch::historyLoadDuringYield()
 
 void TestMainSearch::failureLeavesWindowIdle()
 {
-    openLong(120);
-    // Something failing in the middle of the scan, twice in a row.
-    connect(f->window.get(), &frmMain::lineTicked, f->window.get(), [] { throw RuntimeError::outOfRange(); });
+    QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(120)));
+    f->open<FailingYieldWindow>();
+    f->setBoxes(kWorkedLetters);
+    // The scan failing in its middle, twice in a row.
     for (int round = 1; round <= 2; ++round) {
         search();
         QCOMPARE(f->prompts.shown.size(), round);
@@ -397,6 +526,26 @@ void TestMainSearch::failureLeavesWindowIdle()
         QVERIFY2(s.text.contains(u"ErrorNo: 9"_s), qPrintable(s.text));
         checkIdle();
     }
+}
+
+void TestMainSearch::handlerFailureStaysInHandler()
+{
+    openLong();
+    // The Esc handler fails while the search yields: the failure ends the
+    // handler, not the search that yielded to it.
+    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+        if (box == 1 && line == 50)
+            postEsc(f->window.get());
+    });
+    f->prompts.onShow = [](const Shown &s) {
+        if (s.kind == Shown::YesNo)
+            throw RuntimeError::overflow();
+    };
+    search();
+    QCOMPARE(f->prompts.shown.size(), 1);
+    QCOMPARE(f->prompts.shown.first().kind, Shown::YesNo);
+    QCOMPARE(f->answer()->text(), u"出"_s);
+    checkIdle();
 }
 
 // A capacity of 0 or of two billion from the settings file: the search

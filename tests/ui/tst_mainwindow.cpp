@@ -24,6 +24,8 @@ class TestMainWindow : public QObject
 private slots:
     void init();
     void cleanup();
+    void frameInLayoutPixels_data();
+    void frameInLayoutPixels();
 
     // Layout
     void controls_data();
@@ -317,12 +319,16 @@ void TestMainWindow::letterBoxAppearance_data()
     QTest::addColumn<QStringList>("settings");
     QTest::addColumn<QColor>("color");      // invalid: as designed
     QTest::addColumn<int>("points");
-    QTest::newRow("defaults: black 24") << QStringList() << QColor(0, 0, 0) << 24;
-    QTest::newRow("red") << QStringList{u"FontColor=255000000"_s} << QColor(255, 0, 0) << 24;
-    QTest::newRow("mixed") << QStringList{u"FontColor=000128255"_s} << QColor(0, 128, 255) << 24;
+    QTest::addColumn<QString>("face");
+    const QString designedFace = u"ＭＳ Ｐゴシック"_s;
+    QTest::newRow("defaults: black 24") << QStringList() << QColor(0, 0, 0) << 24 << designedFace;
+    QTest::newRow("red") << QStringList{u"FontColor=255000000"_s} << QColor(255, 0, 0) << 24 << designedFace;
+    QTest::newRow("mixed") << QStringList{u"FontColor=000128255"_s} << QColor(0, 128, 255) << 24 << designedFace;
     QTest::newRow("bad colour keeps design, font applied")
-        << QStringList{u"FontColor=abc000000"_s, u"FontSize=12"_s} << QColor() << 12;
-    QTest::newRow("size from file") << QStringList{u"FontSize=30"_s} << QColor(0, 0, 0) << 30;
+        << QStringList{u"FontColor=abc000000"_s, u"FontSize=12"_s} << QColor() << 12 << designedFace;
+    QTest::newRow("size from file") << QStringList{u"FontSize=30"_s} << QColor(0, 0, 0) << 30 << designedFace;
+    QTest::newRow("face from file") << QStringList{u"FontName=ＭＳ ゴシック"_s} << QColor(0, 0, 0) << 24
+                                    << u"ＭＳ ゴシック"_s;
 }
 
 void TestMainWindow::letterBoxAppearance()
@@ -330,6 +336,7 @@ void TestMainWindow::letterBoxAppearance()
     QFETCH(QStringList, settings);
     QFETCH(QColor, color);
     QFETCH(int, points);
+    QFETCH(QString, face);
     f->loadSettings(settings);
     const QColor designed = LetterBox().palette().color(QPalette::Active, QPalette::Text);
     f->open();
@@ -337,7 +344,7 @@ void TestMainWindow::letterBoxAppearance()
         const QPalette pal = f->box(i)->palette();
         QCOMPARE(pal.color(QPalette::Active, QPalette::Text), color.isValid() ? color : designed);
         QCOMPARE(f->box(i)->font().pointSize(), points);
-        QCOMPARE(f->box(i)->font().family(), u"ＭＳ Ｐゴシック"_s);
+        QCOMPARE(f->box(i)->font().family(), face);
     }
 }
 
@@ -468,6 +475,29 @@ void TestMainWindow::loadWithoutSelection()
     f->action(u"mnuPopupGetString"_s)->trigger();
     QCOMPARE(f->boxTexts(), before);
     QCOMPARE(f->answer()->text(), u"出"_s);
+}
+
+// openbox's frame is 21 device pixels high whatever QT_SCALE_FACTOR says;
+// at a factor of 2 Qt reports it as 11 (10.5 rounded). Counted as 11, the
+// client area came out 10 pixels taller than twice its unscaled height.
+void TestMainWindow::frameInLayoutPixels_data()
+{
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("unscaled") << 21 << 1.0 << 21;
+    QTest::newRow("doubled, rounded up") << 11 << 2.0 << 21;
+    QTest::newRow("doubled, even frame") << 10 << 2.0 << 19;
+    QTest::newRow("one and a half") << 14 << 1.5 << 21;
+    QTest::newRow("not framed yet") << 0 << 2.0 << 0;
+}
+
+void TestMainWindow::frameInLayoutPixels()
+{
+    QFETCH(int, frame);
+    QFETCH(qreal, scale);
+    QFETCH(int, pixels);
+    QCOMPARE(frmMain::frameInLayoutPixels(frame, scale), pixels);
 }
 
 QTEST_MAIN(TestMainWindow)
