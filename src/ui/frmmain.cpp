@@ -227,6 +227,17 @@ void frmMain::buildControls()
         box->setText(initial.mid(i, 1));
         txtLetter[i] = box;
     }
+    // A pasted puzzle or a converted word goes on into the boxes after the
+    // one it was entered in; the focus then waits after the last letter.
+    for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
+        connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest) {
+            txtLetter[i + 1]->enterText(rest);
+            if (txtLetter[i]->hasFocus()) {
+                const auto next = std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1);
+                txtLetter[next]->setFocus(Qt::OtherFocusReason);
+            }
+        });
+    }
 
     lblAnswer = new QLabel(picMain);
     lblAnswer->setObjectName(u"lblAnswer"_s);
