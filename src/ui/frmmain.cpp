@@ -232,10 +232,16 @@ void frmMain::buildControls()
     for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
         connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest) {
             txtLetter[i + 1]->enterText(rest);
-            if (txtLetter[i]->hasFocus()) {
-                const auto next = std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1);
-                txtLetter[next]->setFocus(Qt::OtherFocusReason);
-            }
+            if (!txtLetter[i]->hasFocus())
+                return;
+            // Not from inside the input method's commit: a focus change asks
+            // it to commit, and IBus would send the same word again.
+            LetterBox *from = txtLetter[i];
+            LetterBox *next = txtLetter[std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1)];
+            QMetaObject::invokeMethod(next, [from, next] {
+                if (from->hasFocus())
+                    next->setFocus(Qt::OtherFocusReason);
+            }, Qt::QueuedConnection);
         });
     }
 

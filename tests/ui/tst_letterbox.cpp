@@ -48,11 +48,7 @@ void enter(QLineEdit *box, const QString &how, const QString &input)
         QApplication::sendEvent(box, &open);
         auto *menu = box->findChild<QMenu *>();
         QVERIFY(menu);
-        for (QAction *action : menu->actions()) {
-            if (action->text().startsWith(u"&Paste"))
-                action->trigger();
-        }
-        delete menu;
+        QTest::keyClick(menu, Qt::Key_P); // &Paste
     } else if (how == u"compose") {
         QInputMethodEvent preedit(input, {});
         QApplication::sendEvent(box, &preedit);
@@ -225,7 +221,9 @@ void TestLetterBox::spreadOverBoxes()
 
     enter(f.box(start), how, input);
     QCOMPARE(f.boxTexts().join(QString()), expected);
-    QTRY_VERIFY(f.box(focus)->hasFocus());
+    // The window's focus child: the closing context menu may leave the
+    // window inactive for a moment.
+    QTRY_COMPARE(f.window->focusWidget(), f.box(focus));
     // Typing goes on over the letter there.
     if (focus != start)
         QCOMPARE(f.box(focus)->selectedText(), f.box(focus)->text());
