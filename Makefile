@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test bench fuzz sanitize clean
+.PHONY: all deps build run test bench fuzz sanitize check-ime clean
 
 all: build
 
@@ -52,6 +52,11 @@ fuzz:
 	    build-fuzz/corpus/$$t fuzz/corpus/$$t > build-fuzz/$$t.log 2>&1; \
 	  status=$$?; tail -n 3 build-fuzz/$$t.log; [ $$status -eq 0 ] || exit 1; \
 	done
+
+# Japanese input through IBus and Mozc, typed into tolvo under Xvfb as a
+# normal user. Installs IBus and Mozc; not part of `make test` or CI.
+check-ime: build
+	scripts/check-ime $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
