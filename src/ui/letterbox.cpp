@@ -1,6 +1,7 @@
 #include "ui/letterbox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -34,6 +35,15 @@ public:
         return std::all_of(input.cbegin(), input.cend(), isLetter) ? Acceptable : Invalid;
     }
 };
+
+// The reading of the last composition given up by a click or a focus change.
+// IBus commits such a reading all the same a moment later, to whichever
+// widget has the focus by then; shared, since that may be another box.
+QString &abandonedReading()
+{
+    static QString reading;
+    return reading;
+}
 
 } // namespace
 
@@ -82,6 +92,21 @@ void LetterBox::enterText(const QString &text)
     insert(kept.left(1));
     if (kept.size() > 1)
         emit overflowed(kept.mid(1));
+}
+
+bool LetterBox::eventFilter(QObject *watched, QEvent *event)
+{
+    // Watched only while composing, and before the window hands the press
+    // on: a click elsewhere gives the reading up. Left alone, Qt would have
+    // the input method commit the bare reading as the focus moves.
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QPoint at = mapFromGlobal(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        if (!rect().contains(at)) {
+            QGuiApplication::inputMethod()->reset();
+            endComposition();
+        }
+    }
+    return QLineEdit::eventFilter(watched, event);
 }
 
 void LetterBox::focusInEvent(QFocusEvent *event)
@@ -152,10 +177,18 @@ void LetterBox::inputMethodEvent(QInputMethodEvent *event)
     if (!m_composing && !event->preeditString().isEmpty()) {
         m_composing = true;
         m_beforeComposition = text();
+        abandonedReading().clear();
+        qApp->installEventFilter(this);
     }
-    const QString commit = event->commitString();
+    if (m_composing && !event->preeditString().isEmpty())
+        m_reading = event->preeditString();
+    QString commit = event->commitString();
+    if (!m_composing && !commit.isEmpty() && commit == abandonedReading()) {
+        abandonedReading().clear();
+        commit.clear();
+    }
     const QString kept = letters(commit);
-    if (kept == commit && kept.size() <= 1) {
+    if (kept == event->commitString() && kept.size() <= 1) {
         QLineEdit::inputMethodEvent(event);
     } else {
         // A full-width space from Space, a character no box can hold, or a
@@ -170,6 +203,7 @@ void LetterBox::inputMethodEvent(QInputMethodEvent *event)
     }
     if (m_composing && event->preeditString().isEmpty()) {
         m_composing = false;
+        qApp->removeEventFilter(this);
         // Esc, or a reading erased: the kanji the composition covered comes back.
         if (kept.isEmpty() && text().isEmpty())
             setText(m_beforeComposition);
@@ -191,6 +225,7 @@ void LetterBox::pasteFrom(QClipboard::Mode mode)
 
 void LetterBox::endComposition()
 {
+    abandonedReading() = m_reading;
     QInputMethodEvent end;
     inputMethodEvent(&end);
 }

@@ -29,6 +29,7 @@ signals:
     void overflowed(const QString &rest);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -40,6 +41,7 @@ protected:
 
 private:
     void pasteFrom(QClipboard::Mode mode);
+    // Gives up the composition in progress, as Esc would.
     void endComposition();
     void keepOneCharacter();
 
@@ -47,4 +49,5 @@ private:
     // The text a composition in progress took the place of, for when it ends with nothing.
     bool m_composing = false;
     QString m_beforeComposition;
+    QString m_reading;
 };

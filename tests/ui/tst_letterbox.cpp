@@ -142,10 +142,14 @@ void TestLetterBox::compositionWithoutWord_data()
 {
     QTest::addColumn<QString>("initial");
     QTest::addColumn<QString>("end");
-    QTest::newRow("escape") << u"続"_s << u"escape"_s;
-    QTest::newRow("reading erased") << u"続"_s << u"erase"_s;
-    QTest::newRow("focus moves away") << u"続"_s << u"focus"_s;
-    QTest::newRow("focus moves from empty box") << QString() << u"focus"_s;
+    QTest::addColumn<bool>("lateCommit");
+    QTest::newRow("escape") << u"続"_s << u"escape"_s << false;
+    QTest::newRow("reading erased") << u"続"_s << u"erase"_s << false;
+    QTest::newRow("focus moves away") << u"続"_s << u"focus"_s << false;
+    QTest::newRow("focus moves from empty box") << QString() << u"focus"_s << false;
+    QTest::newRow("focus moves, reading committed late") << u"続"_s << u"focus"_s << true;
+    QTest::newRow("click beside the box") << u"続"_s << u"click"_s << false;
+    QTest::newRow("click beside, reading committed late") << u"続"_s << u"click"_s << true;
 }
 
 // A composition replaces the selected kanji only once it commits a word.
@@ -153,13 +157,16 @@ void TestLetterBox::compositionWithoutWord()
 {
     QFETCH(QString, initial);
     QFETCH(QString, end);
+    QFETCH(bool, lateCommit);
     QWidget host;
     host.resize(100, 50);
     auto *box = new LetterBox(&host);
     box->setGeometry(0, 0, 33, 33);
     box->setText(initial);
-    auto *other = new QLineEdit(&host);
+    auto *other = new LetterBox(&host);
     other->setGeometry(50, 0, 33, 33);
+    auto *backdrop = new QWidget(&host);
+    backdrop->setGeometry(0, 40, 100, 10);
     host.show();
     host.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&host));
@@ -174,6 +181,8 @@ void TestLetterBox::compositionWithoutWord()
     if (end == u"focus") {
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
+    } else if (end == u"click") {
+        QTest::mouseClick(backdrop, Qt::LeftButton);
     } else {
         if (end == u"erase") {
             QInputMethodEvent shorter(u"や"_s, {});
@@ -182,7 +191,14 @@ void TestLetterBox::compositionWithoutWord()
         QInputMethodEvent cancel;
         QApplication::sendEvent(box, &cancel);
     }
+    if (lateCommit) {
+        // IBus commits a given-up reading all the same, to the focus of the moment.
+        QInputMethodEvent commit;
+        commit.setCommitString(u"やま"_s);
+        QApplication::sendEvent(end == u"focus" ? other : box, &commit);
+    }
     QCOMPARE(box->text(), initial);
+    QCOMPARE(other->text(), QString());
     // No reading is left on show in the box.
     QCOMPARE(box->inputMethodQuery(Qt::ImSurroundingText).toString(), initial);
 }
