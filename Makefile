@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test test-user bench fuzz sanitize word-costs clean
+.PHONY: all deps build run test test-user bench fuzz sanitize word-costs check-ime clean
 
 all: build
 
@@ -63,6 +63,11 @@ fuzz:
 word-costs:
 	@scripts/install-deps word-costs
 	python3 tools/mkdic/make-word-costs.py -o tools/mkdic/word-costs.tsv
+
+# Japanese input through IBus and Mozc, typed into tolvo under Xvfb as a
+# normal user. Installs IBus and Mozc; not part of `make test` or CI.
+check-ime: build
+	scripts/check-ime $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

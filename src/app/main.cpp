@@ -6,6 +6,7 @@
 
 int main(int argc, char *argv[])
 {
+    pickInputMethodModule();
     QApplication app(argc, argv);
     InstallQtTranslation(app);
     MessageBoxPrompts prompts;

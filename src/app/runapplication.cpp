@@ -12,6 +12,31 @@ StartupFiles DefaultStartupFiles()
     return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s), DataFilePath(u".words"_s)};
 }
 
+QString inputMethodModule(QStringView qtImModule, QStringView xmodifiers)
+{
+    if (!qtImModule.trimmed().isEmpty())
+        return {};
+    // X locale modifiers: "@im=ibus", possibly among others such as "@foo=bar@im=fcitx".
+    const qsizetype at = xmodifiers.indexOf(u"@im=");
+    if (at < 0)
+        return {};
+    QStringView server = xmodifiers.mid(at + 4);
+    server = server.left(server.indexOf(u'@')).trimmed();
+    if (server.compare(u"ibus", Qt::CaseInsensitive) == 0)
+        return u"ibus"_s;
+    // fcitx5's Qt 6 plugin answers to "fcitx" too; fcitx 4 has none for Qt 6.
+    if (server.compare(u"fcitx", Qt::CaseInsensitive) == 0 || server.compare(u"fcitx5", Qt::CaseInsensitive) == 0)
+        return u"fcitx"_s;
+    return {};
+}
+
+void pickInputMethodModule()
+{
+    const QString module = inputMethodModule(qEnvironmentVariable("QT_IM_MODULE"), qEnvironmentVariable("XMODIFIERS"));
+    if (!module.isEmpty())
+        qputenv("QT_IM_MODULE", module.toLatin1());
+}
+
 namespace basMain {
 
 std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &files)

@@ -14,6 +14,13 @@ struct StartupFiles {
 };
 StartupFiles DefaultStartupFiles();
 
+// The Qt input-method plugin to start with: the IBus or fcitx that
+// XMODIFIERS names, since Qt 6.4 asks only QT_IM_MODULE; empty when
+// QT_IM_MODULE already chooses one or XMODIFIERS names neither.
+QString inputMethodModule(QStringView qtImModule, QStringView xmodifiers);
+// Sets QT_IM_MODULE from the environment as above; before the application object exists.
+void pickInputMethodModule();
+
 namespace basMain {
 
 // Start-up: stores the help-file path, loads the settings, then the

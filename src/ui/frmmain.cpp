@@ -244,6 +244,23 @@ void frmMain::buildControls()
         box->setText(initial.mid(i, 1));
         txtLetter[i] = box;
     }
+    // A pasted puzzle or a converted word goes on into the boxes after the
+    // one it was entered in; the focus then waits after the last letter.
+    for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
+        connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest) {
+            txtLetter[i + 1]->enterText(rest);
+            if (!txtLetter[i]->hasFocus())
+                return;
+            // Not from inside the input method's commit: a focus change asks
+            // it to commit, and IBus would send the same word again.
+            LetterBox *from = txtLetter[i];
+            LetterBox *next = txtLetter[std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1)];
+            QMetaObject::invokeMethod(next, [from, next] {
+                if (from->hasFocus())
+                    next->setFocus(Qt::OtherFocusReason);
+            }, Qt::QueuedConnection);
+        });
+    }
 
     lblAnswer = new QLabel(picMain);
     lblAnswer->setObjectName(u"lblAnswer"_s);

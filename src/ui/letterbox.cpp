@@ -1,13 +1,56 @@
 #include "ui/letterbox.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QValidator>
+#include <algorithm>
+
+namespace {
+
+// Whitespace and format marks would be letters nobody can see, and the search
+// would count them; half of a surrogate pair is no character at all, and a
+// whole pair does not fit a box of one UTF-16 unit.
+bool isLetter(QChar c)
+{
+    const QChar::Category category = c.category();
+    return !c.isSpace() && !c.isSurrogate() && category != QChar::Other_Control
+        && category != QChar::Other_Format;
+}
+
+// Refuses every edit that would leave such a character in the box: the line
+// edit then undoes it, so the box keeps what it had, however the edit came.
+class LetterValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        return std::all_of(input.cbegin(), input.cend(), isLetter) ? Acceptable : Invalid;
+    }
+};
+
+// The reading of the last composition given up by a click or a focus change.
+// IBus commits such a reading all the same a moment later, to whichever
+// widget has the focus by then; shared, since that may be another box.
+QString &abandonedReading()
+{
+    static QString reading;
+    return reading;
+}
+
+} // namespace
 
 LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
 {
     setMaxLength(1);
+    setValidator(new LetterValidator(this));
     setAlignment(Qt::AlignCenter);
     // No style frame and no inner margins: a 24-point glyph is 32 pixels
     // wide and the box 33, so only a one-pixel rule of our own fits.
@@ -28,6 +71,44 @@ void LetterBox::setTextColor(const QColor &color)
     setPalette(pal);
 }
 
+QString LetterBox::letters(QStringView text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (QChar c : text) {
+        if (isLetter(c))
+            kept.append(c);
+    }
+    return kept;
+}
+
+void LetterBox::enterText(const QString &text)
+{
+    const QString kept = letters(text);
+    if (kept.isEmpty())
+        return;
+    // Through the line edit's own insert, so that Ctrl+Z takes it back.
+    selectAll();
+    insert(kept.left(1));
+    if (kept.size() > 1)
+        emit overflowed(kept.mid(1));
+}
+
+bool LetterBox::eventFilter(QObject *watched, QEvent *event)
+{
+    // Watched only while composing, and before the window hands the press
+    // on: a click elsewhere gives the reading up. Left alone, Qt would have
+    // the input method commit the bare reading as the focus moves.
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QPoint at = mapFromGlobal(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        if (!rect().contains(at)) {
+            QGuiApplication::inputMethod()->reset();
+            endComposition();
+        }
+    }
+    return QLineEdit::eventFilter(watched, event);
+}
+
 void LetterBox::focusInEvent(QFocusEvent *event)
 {
     QLineEdit::focusInEvent(event);
@@ -35,6 +116,24 @@ void LetterBox::focusInEvent(QFocusEvent *event)
     // A click puts the cursor where it lands after the focus arrives;
     // select again once the press has been handled.
     m_selectOnPress = event->reason() == Qt::MouseFocusReason;
+}
+
+void LetterBox::focusOutEvent(QFocusEvent *event)
+{
+    // The input method left without committing: its reading never reached the box.
+    if (m_composing)
+        endComposition();
+    QLineEdit::focusOutEvent(event);
+}
+
+void LetterBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+        pasteFrom(QClipboard::Clipboard);
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
 }
 
 void LetterBox::mousePressEvent(QMouseEvent *event)
@@ -46,17 +145,69 @@ void LetterBox::mousePressEvent(QMouseEvent *event)
     }
 }
 
-void LetterBox::inputMethodEvent(QInputMethodEvent *event)
+void LetterBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    const QString commit = event->commitString();
-    if (commit.size() <= 1 || (commit.size() == 2 && commit[0].isHighSurrogate())) {
-        QLineEdit::inputMethodEvent(event);
+    // X11's middle-button paste of the selection.
+    if (event->button() == Qt::MiddleButton && !isReadOnly() && QGuiApplication::clipboard()->supportsSelection()) {
+        pasteFrom(QClipboard::Selection);
+        event->accept();
         return;
     }
-    // A composed word: only its first character goes in, in place of the selection.
-    QInputMethodEvent first(event->preeditString(), event->attributes());
-    first.setCommitString(commit.left(1), event->replacementStart(), event->replacementLength());
-    QLineEdit::inputMethodEvent(&first);
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void LetterBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    // Qt's Paste inserts the clipboard as one run; ours spreads it. The
+    // action is known by the text Qt gives it, in the language it shows.
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction *action : menu->actions()) {
+        if (action->text().section(u'\t', 0, 0) == pasteText) {
+            action->disconnect(this);
+            connect(action, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void LetterBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!m_composing && !event->preeditString().isEmpty()) {
+        m_composing = true;
+        m_beforeComposition = text();
+        abandonedReading().clear();
+        qApp->installEventFilter(this);
+    }
+    if (m_composing && !event->preeditString().isEmpty())
+        m_reading = event->preeditString();
+    QString commit = event->commitString();
+    if (!m_composing && !commit.isEmpty() && commit == abandonedReading()) {
+        abandonedReading().clear();
+        commit.clear();
+    }
+    const QString kept = letters(commit);
+    if (kept == event->commitString() && kept.size() <= 1) {
+        QLineEdit::inputMethodEvent(event);
+    } else {
+        // A full-width space from Space, a character no box can hold, or a
+        // converted word such as 露出 for several boxes: the line edit gets
+        // the event without its commit, then the letters go in one per box.
+        QInputMethodEvent rest(event->preeditString(), event->attributes());
+        if (kept.size() == 1)
+            rest.setCommitString(kept, event->replacementStart(), event->replacementLength());
+        QLineEdit::inputMethodEvent(&rest);
+        if (kept.size() > 1)
+            enterText(kept);
+    }
+    if (m_composing && event->preeditString().isEmpty()) {
+        m_composing = false;
+        qApp->removeEventFilter(this);
+        // Esc, or a reading erased: the kanji the composition covered comes back.
+        if (kept.isEmpty() && text().isEmpty())
+            setText(m_beforeComposition);
+    }
 }
 
 void LetterBox::paintEvent(QPaintEvent *event)
@@ -67,12 +218,23 @@ void LetterBox::paintEvent(QPaintEvent *event)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
+void LetterBox::pasteFrom(QClipboard::Mode mode)
+{
+    enterText(QGuiApplication::clipboard()->text(mode));
+}
+
+void LetterBox::endComposition()
+{
+    abandonedReading() = m_reading;
+    QInputMethodEvent end;
+    inputMethodEvent(&end);
+}
+
 void LetterBox::keepOneCharacter()
 {
     const QString t = text();
-    // Half of a surrogate pair is no character: a box holds one UTF-16 unit,
-    // so a character beyond it cannot stay.
-    if (!t.isEmpty() && t[0].isSurrogate())
+    // Text set by code gets the same rule as typed text, but empties the box.
+    if (!t.isEmpty() && !isLetter(t[0]))
         clear();
     else if (t.size() > 1)
         setText(t.left(1));

@@ -1,9 +1,12 @@
 #pragma once
+#include <QClipboard>
 #include <QLineEdit>
 
 // One of the six letter boxes: holds at most one character however it is
 // typed, pasted or composed, selects its whole text whenever it gets the
 // focus, and is laid out so that a 24-point kanji fits 33 x 33 pixels.
+// Whitespace, invisible marks and characters beyond one UTF-16 unit never
+// get in: input made only of them leaves the box as it was.
 class LetterBox : public QLineEdit
 {
     Q_OBJECT
@@ -13,14 +16,38 @@ public:
     // The text colour; the disabled look stays the style's.
     void setTextColor(const QColor &color);
 
+    // The characters of text that a box can hold, in order.
+    static QString letters(QStringView text);
+
+    // Text pasted or composed as a whole: its first letter replaces the
+    // box's content and the letters after it go out through overflowed().
+    // Text without a letter changes nothing.
+    void enterText(const QString &text);
+
+signals:
+    // The letters after the first of a text entered as a whole, for the boxes after this one.
+    void overflowed(const QString &rest);
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void pasteFrom(QClipboard::Mode mode);
+    // Gives up the composition in progress, as Esc would.
+    void endComposition();
     void keepOneCharacter();
 
     bool m_selectOnPress = false;
+    // The text a composition in progress took the place of, for when it ends with nothing.
+    bool m_composing = false;
+    QString m_beforeComposition;
+    QString m_reading;
 };

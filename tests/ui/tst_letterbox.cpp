@@ -1,8 +1,10 @@
+#include "mainwindowfixture.h"
 #include "ui/fonts.h"
 #include "ui/letterbox.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFontInfo>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -30,6 +32,34 @@ int ink(const QImage &img, const QRect &r)
     return n;
 }
 
+// Text entered into box the way a person would: typed, pasted with Ctrl+V or
+// through the context menu, or composed with an input method and committed.
+void enter(QLineEdit *box, const QString &how, const QString &input)
+{
+    if (how == u"type") {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, input);
+        QApplication::sendEvent(box, &press);
+    } else if (how == u"paste") {
+        QApplication::clipboard()->setText(input);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    } else if (how == u"menu") {
+        QApplication::clipboard()->setText(input);
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, QPoint(4, 4), box->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(box, &open);
+        auto *menu = box->findChild<QMenu *>();
+        QVERIFY(menu);
+        QTest::keyClick(menu, Qt::Key_P); // &Paste
+    } else if (how == u"compose") {
+        QInputMethodEvent preedit(input, {});
+        QApplication::sendEvent(box, &preedit);
+        QInputMethodEvent commit;
+        commit.setCommitString(input);
+        QApplication::sendEvent(box, &commit);
+    } else {
+        box->setText(input);
+    }
+}
+
 } // namespace
 
 class TestLetterBox : public QObject
@@ -39,6 +69,10 @@ private slots:
     void initTestCase();
     void holdsOneCharacter_data();
     void holdsOneCharacter();
+    void compositionWithoutWord_data();
+    void compositionWithoutWord();
+    void spreadOverBoxes_data();
+    void spreadOverBoxes();
     void gothicFaceIsSubstituted();
     void kanjiFitsUncut_data();
     void kanjiFitsUncut();
@@ -63,11 +97,27 @@ void TestLetterBox::holdsOneCharacter_data()
     QTest::newRow("typed over selection") << u"続"_s << true << u"type"_s << u"出"_s << u"出"_s;
     QTest::newRow("paste keeps first") << QString() << false << u"paste"_s << u"出版社"_s << u"出"_s;
     QTest::newRow("paste over selection") << u"続"_s << true << u"paste"_s << u"出版社"_s << u"出"_s;
+    QTest::newRow("paste replaces without selection") << u"続"_s << false << u"paste"_s << u"出"_s << u"出"_s;
+    QTest::newRow("paste through the menu") << u"続"_s << false << u"menu"_s << u"出版"_s << u"出"_s;
     QTest::newRow("composed word keeps first") << QString() << false << u"compose"_s << u"出版社"_s << u"出"_s;
     QTest::newRow("composed over selection") << u"続"_s << true << u"compose"_s << u"出版"_s << u"出"_s;
-    QTest::newRow("composed into full box") << u"続"_s << false << u"compose"_s << u"出版"_s << u"続"_s;
+    QTest::newRow("composed word into full box") << u"続"_s << false << u"compose"_s << u"出版"_s << u"出"_s;
     QTest::newRow("text set by code") << QString() << false << u"set"_s << u"出版"_s << u"出"_s;
     QTest::newRow("character beyond one unit") << QString() << false << u"compose"_s << u"𠮷"_s << QString();
+
+    // Whitespace and characters beyond one unit never replace a kanji.
+    const QString kanji = u"続"_s;
+    const std::pair<const char *, QString> refused[] = {
+        {"space", u" "_s}, {"full-width space", u"\u3000"_s}, {"tab", u"\t"_s},
+        {"zero-width space", u"\u200B"_s}, {"supplementary kanji", u"𠮷"_s}};
+    for (const auto &[name, input] : refused) {
+        for (const QString &how : {u"type"_s, u"paste"_s, u"compose"_s})
+            QTest::addRow("%s %s over kanji", name, qPrintable(how)) << kanji << true << how << input << kanji;
+    }
+    QTest::newRow("full-width space composed into empty") << QString() << false << u"compose"_s << u"\u3000"_s
+                                                          << QString();
+    QTest::newRow("spaces around pasted kanji") << kanji << true << u"paste"_s << u" 出\u3000"_s << u"出"_s;
+    QTest::newRow("space set by code") << kanji << false << u"set"_s << u" "_s << QString();
 }
 
 void TestLetterBox::holdsOneCharacter()
@@ -84,22 +134,115 @@ void TestLetterBox::holdsOneCharacter()
         box.selectAll();
     else
         box.end(false);
-    if (how == u"type") {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, input);
-        QApplication::sendEvent(&box, &press);
-    } else if (how == u"paste") {
-        QApplication::clipboard()->setText(input);
-        box.paste();
-    } else if (how == u"compose") {
-        QInputMethodEvent preedit(input, {});
-        QApplication::sendEvent(&box, &preedit);
-        QInputMethodEvent commit;
-        commit.setCommitString(input);
-        QApplication::sendEvent(&box, &commit);
-    } else {
-        box.setText(input);
-    }
+    enter(&box, how, input);
     QCOMPARE(box.text(), expected);
+}
+
+void TestLetterBox::compositionWithoutWord_data()
+{
+    QTest::addColumn<QString>("initial");
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<bool>("lateCommit");
+    QTest::newRow("escape") << u"続"_s << u"escape"_s << false;
+    QTest::newRow("reading erased") << u"続"_s << u"erase"_s << false;
+    QTest::newRow("focus moves away") << u"続"_s << u"focus"_s << false;
+    QTest::newRow("focus moves from empty box") << QString() << u"focus"_s << false;
+    QTest::newRow("focus moves, reading committed late") << u"続"_s << u"focus"_s << true;
+    QTest::newRow("click beside the box") << u"続"_s << u"click"_s << false;
+    QTest::newRow("click beside, reading committed late") << u"続"_s << u"click"_s << true;
+}
+
+// A composition replaces the selected kanji only once it commits a word.
+void TestLetterBox::compositionWithoutWord()
+{
+    QFETCH(QString, initial);
+    QFETCH(QString, end);
+    QFETCH(bool, lateCommit);
+    QWidget host;
+    host.resize(100, 50);
+    auto *box = new LetterBox(&host);
+    box->setGeometry(0, 0, 33, 33);
+    box->setText(initial);
+    auto *other = new LetterBox(&host);
+    other->setGeometry(50, 0, 33, 33);
+    auto *backdrop = new QWidget(&host);
+    backdrop->setGeometry(0, 40, 100, 10);
+    host.show();
+    host.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&host));
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+
+    for (const QString &reading : {u"y"_s, u"や"_s, u"やま"_s}) {
+        QInputMethodEvent preedit(reading, {});
+        QApplication::sendEvent(box, &preedit);
+    }
+    QVERIFY(box->text().isEmpty());
+    if (end == u"focus") {
+        other->setFocus();
+        QTRY_VERIFY(other->hasFocus());
+    } else if (end == u"click") {
+        QTest::mouseClick(backdrop, Qt::LeftButton);
+    } else {
+        if (end == u"erase") {
+            QInputMethodEvent shorter(u"や"_s, {});
+            QApplication::sendEvent(box, &shorter);
+        }
+        QInputMethodEvent cancel;
+        QApplication::sendEvent(box, &cancel);
+    }
+    if (lateCommit) {
+        // IBus commits a given-up reading all the same, to the focus of the moment.
+        QInputMethodEvent commit;
+        commit.setCommitString(u"やま"_s);
+        QApplication::sendEvent(end == u"focus" ? other : box, &commit);
+    }
+    QCOMPARE(box->text(), initial);
+    QCOMPARE(other->text(), QString());
+    // No reading is left on show in the box.
+    QCOMPARE(box->inputMethodQuery(Qt::ImSurroundingText).toString(), initial);
+}
+
+void TestLetterBox::spreadOverBoxes_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("focus");
+    QTest::newRow("puzzle with spaces") << 0 << u"paste"_s << u"明 告 昼 熱"_s << u"明告昼熱身発"_s << 4;
+    QTest::newRow("six letters fill every box") << 0 << u"paste"_s << u"明告昼熱山川"_s << u"明告昼熱山川"_s << 5;
+    QTest::newRow("seventh letter dropped") << 0 << u"paste"_s << u"明告昼熱山川林"_s << u"明告昼熱山川"_s << 5;
+    QTest::newRow("from box 4, overflow dropped") << 4 << u"paste"_s << u"露出林"_s << u"続家版露露出"_s << 5;
+    QTest::newRow("full-width spaces, tab and line end")
+        << 1 << u"paste"_s << u"明\u3000告\t昼\r\n"_s << u"続明告昼身発"_s << 4;
+    QTest::newRow("supplementary kanji skipped") << 0 << u"paste"_s << u"明𠮷告"_s << u"明告版露身発"_s << 2;
+    QTest::newRow("one letter stays in its box") << 2 << u"paste"_s << u"明"_s << u"続家明露身発"_s << 2;
+    QTest::newRow("only spaces change nothing") << 0 << u"paste"_s << u" \u3000 "_s << u"続家版露身発"_s << 0;
+    QTest::newRow("through the menu") << 0 << u"menu"_s << u"明告"_s << u"明告版露身発"_s << 2;
+    QTest::newRow("converted word") << 2 << u"compose"_s << u"露出"_s << u"続家露出身発"_s << 4;
+}
+
+void TestLetterBox::spreadOverBoxes()
+{
+    QFETCH(int, start);
+    QFETCH(QString, how);
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QFETCH(int, focus);
+    MainWindowFixture f;
+    f.open(true);
+    f.box(start)->setFocus();
+    QTRY_VERIFY(f.box(start)->hasFocus());
+
+    enter(f.box(start), how, input);
+    QCOMPARE(f.boxTexts().join(QString()), expected);
+    // The window's focus child: the closing context menu may leave the
+    // window inactive for a moment.
+    QTRY_COMPARE(f.window->focusWidget(), f.box(focus));
+    // Typing goes on over the letter there.
+    if (focus != start)
+        QCOMPARE(f.box(focus)->selectedText(), f.box(focus)->text());
 }
 
 void TestLetterBox::gothicFaceIsSubstituted()
