@@ -3,9 +3,9 @@
 //   startup  print the monotonic clock (ns) when the main window is shown
 //   search   print the median milliseconds of Edit > Search on the worked example
 //   rss      print the peak resident set (MB) after one search
-#include "app/datafile.h"
 #include "app/runapplication.h"
 #include "monotonic.h"
+#include "platform/datafile.h"
 #include "platform/prompts.h"
 #include "ui/frmmain.h"
 

@@ -1,9 +1,9 @@
 // tolvo-bench: prints one "name value" line per figure.
-#include "app/datafile.h"
 #include "dictionary/dictionary.h"
 #include "literalsearch.h"
 #include "monotonic.h"
 #include "platform/cp932.h"
+#include "platform/datafile.h"
 #include "search/searchengine.h"
 
 #include <QCoreApplication>

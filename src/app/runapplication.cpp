@@ -1,6 +1,6 @@
 #include "app/runapplication.h"
-#include "app/datafile.h"
 #include "dictionary/dictionary.h"
+#include "platform/datafile.h"
 #include "settings/basparam.h"
 #include "ui/frmmain.h"
 #include "ui/helpabout.h"

@@ -1,5 +1,5 @@
 #include "dictionary/dictionary.h"
-#include "app/datafile.h"
+#include "platform/datafile.h"
 #include "platform/runtimeerror.h"
 
 QString DictionaryStore::line(qint32 n) const

@@ -1,6 +1,6 @@
 #include "settings/basparam.h"
-#include "app/datafile.h"
 #include "platform/cp932.h"
+#include "platform/datafile.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 

@@ -1,4 +1,4 @@
-#include "app/datafile.h"
+#include "platform/datafile.h"
 #include "appinfo.h"
 
 #include <QCoreApplication>
@@ -19,4 +19,15 @@ QString DataFilePathIn(const QString &directory, const QString &extension)
 QString DataFilePath(const QString &extension)
 {
     return DataFilePathIn(QCoreApplication::applicationDirPath(), extension);
+}
+
+QString versionText(int major, int minor, int revision)
+{
+    return QString::number(major) + u'.' + QString::number(minor) + QStringLiteral(u" (Build: ")
+        + QString::number(revision) + u')';
+}
+
+QString versionText()
+{
+    return versionText(appinfo::kVersionMajor, appinfo::kVersionMinor, appinfo::kVersionRevision);
 }

@@ -11,3 +11,9 @@ QString DataFilePathIn(const QString &directory, const QString &extension);
 
 // The product name compiled into the program.
 QString ProductName();
+
+// "0.30 (Build: 20)": plain decimal numbers, no padding. The About box puts
+// "Version " before it, tolvo-solve its own name, the help file "Version ".
+QString versionText(int major, int minor, int revision);
+// This build's, from project() in CMake.
+QString versionText();
