@@ -6,7 +6,7 @@
 #include "ui/fonts.h"
 #include "ui/helpabout.h"
 #include "ui/letterbox.h"
-#include "app/parsecolor.h"
+#include "settings/parsecolor.h"
 #include "search/partnerletters.h"
 #include "ui/picturebox.h"
 
