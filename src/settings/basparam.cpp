@@ -257,6 +257,11 @@ void SettingsStore::insertHistory(const QString &entry)
     m_results.swap(results);
 }
 
+QString historyEntryText(const QStringList &boxTexts, const QString &answer)
+{
+    return boxTexts.join(QString()) + u',' + answer;
+}
+
 bool SettingsStore::load(const QString &path)
 {
     setDefaults();

@@ -72,6 +72,10 @@ private:
     QString m_fontColor;
 };
 
+// The history entry of a search: the letters in box order without
+// separator, ",", the answer.
+QString historyEntryText(const QStringList &boxTexts, const QString &answer);
+
 namespace basParam {
 
 SettingsStore &Store();

@@ -633,7 +633,7 @@ void frmMain::runSearch()
     // A history of capacity 0 (set so in the settings file) keeps nothing;
     // the search itself has still completed.
     if (m_settings.histNum() > 0)
-        m_settings.set(u"HistString"_s, 0, HistoryEntryText(boxTexts, lblAnswer->text()));
+        m_settings.set(u"HistString"_s, 0, historyEntryText(boxTexts, lblAnswer->text()));
     RefreshHistoryList();
 }
 

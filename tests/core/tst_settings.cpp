@@ -236,6 +236,24 @@ private slots:
         QCOMPARE(dump(store), expected);
     }
 
+    void historyEntry_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("six letters") << u"続|家|版|露|身|発"_s << u"出"_s << u"続家版露身発,出"_s;
+        QTest::newRow("boxes 0 2 5") << u"続||版|||発"_s << u"出"_s << u"続版発,出"_s;
+        QTest::newRow("nothing at all") << u"|||||"_s << u""_s << u","_s;
+        QTest::newRow("no answer") << u"続|鳥||||"_s << u""_s << u"続鳥,"_s;
+    }
+    void historyEntry()
+    {
+        QFETCH(QString, letters);
+        QFETCH(QString, answer);
+        QFETCH(QString, entry);
+        QCOMPARE(historyEntryText(letters.split(u'|'), answer), entry);
+    }
+
     // Searches alone, whatever their letters, never put the same letters in
     // two slots, and nothing is lost that should have stayed.
     void historyNeverRepeats()
