@@ -62,10 +62,10 @@ int main(int argc, char *argv[])
     if (mode == u"startup")
         app.installEventFilter(&probe);
     SilentPrompts prompts;
-    const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
-    if (!window)
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts, files);
+    if (!run->window)
         return 2;
-    QAction *find = window->findChild<QAction *>(u"mnuEditFind"_s);
+    QAction *find = run->window->findChild<QAction *>(u"mnuEditFind"_s);
     if (mode == u"rss") {
         find->trigger();
         printf("%.1f\n", peakRssMb());

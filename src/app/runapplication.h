@@ -1,4 +1,7 @@
 #pragma once
+#include "dictionary/dictionary.h"
+#include "settings/basparam.h"
+
 #include <QString>
 #include <memory>
 
@@ -14,12 +17,26 @@ struct StartupFiles {
 };
 StartupFiles DefaultStartupFiles();
 
+// What one run of the program works on: the settings store and the
+// dictionary, owned here, and the main window, which holds both by
+// reference and so goes first.
+struct ApplicationRun {
+    ApplicationRun();
+    ~ApplicationRun();
+    ApplicationRun(const ApplicationRun &) = delete;
+    ApplicationRun &operator=(const ApplicationRun &) = delete;
+
+    SettingsStore settings;
+    DictionaryStore dictionary;
+    std::unique_ptr<frmMain> window;   // null when start-up opened none
+};
+
 namespace basMain {
 
 // Start-up: stores the help-file path, loads the settings, then the
 // dictionary, and only when the dictionary kept a line creates and shows the
-// main window on the program's settings store and dictionary. Null when it
-// did not: its message has been shown and the settings file is untouched.
-std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &files = DefaultStartupFiles());
+// main window on them. Without a window its message has been shown and the
+// settings file is untouched.
+std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files = DefaultStartupFiles());
 
 } // namespace basMain

@@ -1,5 +1,4 @@
 #include "dictionary/dictionary.h"
-#include "platform/datafile.h"
 #include "platform/runtimeerror.h"
 
 QString DictionaryStore::line(qint32 n) const
@@ -48,7 +47,7 @@ QString DictionaryEmptyText()
     return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
 }
 
-bool LoadDictionaryFile(const QString &path, DictionaryStore &store, Prompts &prompts)
+bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts)
 {
     textfile::FileError error;
     switch (ReadDictionaryFile(path, store, &error)) {
@@ -64,19 +63,6 @@ bool LoadDictionaryFile(const QString &path, DictionaryStore &store, Prompts &pr
     return false;
 }
 
-namespace basMain {
-
-DictionaryStore &Dictionary()
-{
-    static DictionaryStore store;
-    return store;
-}
-
-bool LoadDictionary(Prompts &prompts)
-{
-    return LoadDictionaryFile(DataFilePath(QStringLiteral(".dic")), Dictionary(), prompts);
-}
-
 Value GetDictionaryValue(const DictionaryStore &store, const QString &key, qint32 index)
 {
     if (key == u"DicNum")
@@ -88,10 +74,3 @@ Value GetDictionaryValue(const DictionaryStore &store, const QString &key, qint3
     }
     return {};
 }
-
-Value GetDictionaryValue(const QString &key, qint32 index)
-{
-    return GetDictionaryValue(Dictionary(), key, index);
-}
-
-} // namespace basMain

@@ -384,33 +384,3 @@ bool SettingsStore::save(const QString &path, Prompts &prompts) const
     }
     return true;
 }
-
-namespace basParam {
-
-SettingsStore &Store()
-{
-    static SettingsStore store;
-    return store;
-}
-
-bool LoadParams()
-{
-    return Store().load(DataFilePath(u".ini"_s));
-}
-
-bool SaveParams(Prompts &prompts)
-{
-    return Store().save(DataFilePath(u".ini"_s), prompts);
-}
-
-Value GetParam(const QString &key, qint32 index)
-{
-    return Store().get(key, index);
-}
-
-void SetParam(const QString &key, qint32 index, const Value &value)
-{
-    Store().set(key, index, value);
-}
-
-} // namespace basParam

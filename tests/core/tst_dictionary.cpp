@@ -80,7 +80,7 @@ private slots:
         PromptsDouble prompts;
         DictionaryStore store;
         const QString path = writeBytes(m_dir, u"empty.dic"_s, bytes);
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QCOMPARE(store.lineCount(), 0);
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].title, u"エラー"_s);
@@ -103,7 +103,7 @@ private slots:
         QFETCH(int, number);
         PromptsDouble prompts;
         DictionaryStore store;
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QCOMPARE(prompts.shown.size(), 1);
         const QStringList parts = prompts.shown[0].text.split(u"\r\n"_s);
         QCOMPARE(parts.size(), 3);
@@ -122,7 +122,7 @@ private slots:
         QFile::setPermissions(path, QFileDevice::WriteOwner);
         PromptsDouble prompts;
         DictionaryStore store;
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QVERIFY(prompts.shown[0].text.contains(u"ErrorNo: "_s + QString::number(EACCES)));
     }
 
@@ -152,7 +152,7 @@ private slots:
         QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
         if (expected == u"!") {
             try {
-                basMain::GetDictionaryValue(store, key, index);
+                GetDictionaryValue(store, key, index);
                 QFAIL("no error");
             } catch (const RuntimeError &e) {
                 QCOMPARE(e.kind(), RuntimeError::OutOfRange);
@@ -160,7 +160,7 @@ private slots:
             QCOMPARE(store.lineCount(), 3);
             return;
         }
-        const Value v = basMain::GetDictionaryValue(store, key, index);
+        const Value v = GetDictionaryValue(store, key, index);
         if (expected.isNull())
             QVERIFY(isEmptyValue(v));
         else if (key == u"DicNum")

@@ -47,7 +47,7 @@ SearchResult oracle(const DictionaryStore &d, const QStringList &letters)
             continue;
         ++r.activeLetterCount;
         for (qint32 n = 1; n <= d.lineCount(); ++n) {
-            const QString line = std::get<QString>(basMain::GetDictionaryValue(d, u"Kanji"_s, n));
+            const QString line = std::get<QString>(GetDictionaryValue(d, u"Kanji"_s, n));
             if (line.first(1) != l)
                 continue;
             for (QChar c : line.mid(1)) {
