@@ -157,7 +157,7 @@ int main(int argc, char **argv)
     textfile::FileError error;
     switch (ReadDictionaryFile(dictionaryPath, dictionary, &error)) {
     case DictionaryLoad::OpenFailed:
-        writeOut(stderr, DictionaryOpenFailedText(error).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) + u"\n" + dictionaryPath + u"\n");
+        writeOut(stderr, DictionaryOpenFailedText(error) + u"\n" + dictionaryPath + u"\n");
         return 2;
     case DictionaryLoad::NoLines:
         writeOut(stderr, DictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");

@@ -37,9 +37,8 @@ DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store, t
 
 QString DictionaryOpenFailedText(const textfile::FileError &error)
 {
-    return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。") + u"\r\n"
-        + u"ErrorNo: " + QString::number(error.number) + u"\r\n"
-        + error.description;
+    return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(error.number)
+        + u'\n' + error.description;
 }
 
 QString DictionaryEmptyText()

@@ -369,13 +369,13 @@ QByteArray SettingsStore::fileBytes() const
 bool SettingsStore::save(const QString &path, Prompts &prompts) const
 {
     const QByteArray bytes = fileBytes();
-    const QString text = u"設定ファイルの書き込みに失敗しました。\r\n"_s
+    const QString text = u"設定ファイルの書き込みに失敗しました。\n"_s
         + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (bytes.isEmpty()) {
         // No converter: no retry can cure that, so it is said once, with why.
         QString why;
         cp932::available(&why);
-        prompts.message(u"エラー"_s, text + u"\r\n"_s + why, Prompts::Icon::Error);
+        prompts.message(u"エラー"_s, text + u'\n' + why, Prompts::Icon::Error);
         return false;
     }
     while (!writeFile(path, bytes)) {

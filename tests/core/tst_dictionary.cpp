@@ -105,7 +105,7 @@ private slots:
         DictionaryStore store;
         QVERIFY(!LoadDictionary(path, store, prompts));
         QCOMPARE(prompts.shown.size(), 1);
-        const QStringList parts = prompts.shown[0].text.split(u"\r\n"_s);
+        const QStringList parts = prompts.shown[0].text.split(u'\n');
         QCOMPARE(parts.size(), 3);
         QCOMPARE(parts[0], u"辞書ファイルの読み込みに失敗しました。"_s);
         QCOMPARE(parts[1], u"ErrorNo: "_s + QString::number(number));

@@ -251,7 +251,7 @@ private slots:
         for (const PromptsDouble::Shown &s : ui.shown) {
             QCOMPARE(s.kind, PromptsDouble::Shown::RetryCancel);
             QCOMPARE(s.title, u"エラー"_s);
-            QCOMPARE(s.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + path);
+            QCOMPARE(s.text, u"設定ファイルの書き込みに失敗しました。\n"_s + path);
         }
         // Whole new file or the old one byte for byte, and no temporary left.
         QCOMPARE(after, saved ? kDefaultFile : before);
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(ui.shown[0].kind, PromptsDouble::Shown::Message);
         QCOMPARE(ui.shown[0].icon, Prompts::Icon::Error);
         QCOMPARE(ui.shown[0].title, u"エラー"_s);
-        QVERIFY2(ui.shown[0].text.startsWith(u"設定ファイルの書き込みに失敗しました。\r\n"_s + path + u"\r\n"_s),
+        QVERIFY2(ui.shown[0].text.startsWith(u"設定ファイルの書き込みに失敗しました。\n"_s + path + u'\n'),
                  qPrintable(ui.shown[0].text));
         QCOMPARE(readAll(path), kOldFile);
     }
