@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"search"_s;
     QTemporaryDir scratch;
-    StartupFiles files = DefaultStartupFiles();
+    StartupFiles files = defaultStartupFiles();
     files.settings = scratch.filePath(u"tolvo.ini"_s);   // defaults: the worked example in the boxes
 
     ShownProbe probe;

@@ -145,7 +145,7 @@ int main(int argc, char **argv)
     }
 
     DictionaryStore shipped;
-    if (ReadDictionaryFile(dictionaryPath, shipped) != DictionaryLoad::Loaded) {
+    if (readDictionaryFile(dictionaryPath, shipped) != DictionaryLoad::Loaded) {
         fprintf(stderr, "tolvo-bench: cannot load %s\n", qPrintable(dictionaryPath));
         return 2;
     }
@@ -164,7 +164,7 @@ int main(int argc, char **argv)
         QTemporaryDir dir;
         const QString path = writeMillionLineDictionary(dir);
         DictionaryStore large;
-        const double loadUs = medianMicroseconds(3, [&] { ReadDictionaryFile(path, large); });
+        const double loadUs = medianMicroseconds(3, [&] { readDictionaryFile(path, large); });
         print("load_1m_ms", loadUs / 1000.0);
         QStringList letters;
         for (int i = 0; i < kLetterBoxCount; ++i)

@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-StartupFiles DefaultStartupFiles()
+StartupFiles defaultStartupFiles()
 {
     return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s), DataFilePath(u".words"_s)};
 }

@@ -15,7 +15,7 @@ struct StartupFiles {
     QString help;
     QString words;   // optional: without it the candidates' tips list letters
 };
-StartupFiles DefaultStartupFiles();
+StartupFiles defaultStartupFiles();
 
 // What one run of the program works on: the settings store and the
 // dictionary, owned here, and the main window, which holds both by
@@ -37,6 +37,6 @@ namespace basMain {
 // dictionary, and only when the dictionary kept a line creates and shows the
 // main window on them. Without a window its message has been shown and the
 // settings file is untouched.
-std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files = DefaultStartupFiles());
+std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files = defaultStartupFiles());
 
 } // namespace basMain

@@ -155,12 +155,12 @@ int main(int argc, char **argv)
         dictionaryPath = DataFilePath(QStringLiteral(".dic"));
     DictionaryStore dictionary;
     textfile::FileError error;
-    switch (ReadDictionaryFile(dictionaryPath, dictionary, &error)) {
+    switch (readDictionaryFile(dictionaryPath, dictionary, &error)) {
     case DictionaryLoad::OpenFailed:
-        writeOut(stderr, DictionaryOpenFailedText(error) + u"\n" + dictionaryPath + u"\n");
+        writeOut(stderr, dictionaryOpenFailedText(error) + u"\n" + dictionaryPath + u"\n");
         return 2;
     case DictionaryLoad::NoLines:
-        writeOut(stderr, DictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");
+        writeOut(stderr, dictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");
         return 2;
     case DictionaryLoad::Loaded:
         break;

@@ -20,7 +20,7 @@ void DictionaryStore::clear()
     m_offsets.assign(1, 0);
 }
 
-DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store, textfile::FileError *error)
+DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store, textfile::FileError *error)
 {
     store.clear();
     const bool opened = textfile::readLines(path, [&store](QString &&line) {
@@ -35,13 +35,13 @@ DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store, t
     return store.lineCount() > 0 ? DictionaryLoad::Loaded : DictionaryLoad::NoLines;
 }
 
-QString DictionaryOpenFailedText(const textfile::FileError &error)
+QString dictionaryOpenFailedText(const textfile::FileError &error)
 {
     return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(error.number)
         + u'\n' + error.description;
 }
 
-QString DictionaryEmptyText()
+QString dictionaryEmptyText()
 {
     return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
 }
@@ -49,14 +49,14 @@ QString DictionaryEmptyText()
 bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts)
 {
     textfile::FileError error;
-    switch (ReadDictionaryFile(path, store, &error)) {
+    switch (readDictionaryFile(path, store, &error)) {
     case DictionaryLoad::Loaded:
         return true;
     case DictionaryLoad::OpenFailed:
-        prompts.message(QStringLiteral(u"エラー"), DictionaryOpenFailedText(error), Prompts::Icon::Error);
+        prompts.message(QStringLiteral(u"エラー"), dictionaryOpenFailedText(error), Prompts::Icon::Error);
         return false;
     case DictionaryLoad::NoLines:
-        prompts.message(QStringLiteral(u"エラー"), DictionaryEmptyText(), Prompts::Icon::Error);
+        prompts.message(QStringLiteral(u"エラー"), dictionaryEmptyText(), Prompts::Icon::Error);
         return false;
     }
     return false;

@@ -8,7 +8,7 @@ QString ProductName()
     return QString::fromUtf16(appinfo::kProductName);
 }
 
-QString DataFilePathIn(const QString &directory, const QString &extension)
+QString dataFilePathIn(const QString &directory, const QString &extension)
 {
     QString path = directory;
     if (!path.endsWith(u'\\') && !path.endsWith(u'/'))
@@ -18,7 +18,7 @@ QString DataFilePathIn(const QString &directory, const QString &extension)
 
 QString DataFilePath(const QString &extension)
 {
-    return DataFilePathIn(QCoreApplication::applicationDirPath(), extension);
+    return dataFilePathIn(QCoreApplication::applicationDirPath(), extension);
 }
 
 QString versionText(int major, int minor, int revision)

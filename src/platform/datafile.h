@@ -7,7 +7,7 @@ QString DataFilePath(const QString &extension);
 
 // The rule itself, for any directory: a separator goes between directory and
 // name unless the directory text already ends with one ('\' or '/').
-QString DataFilePathIn(const QString &directory, const QString &extension);
+QString dataFilePathIn(const QString &directory, const QString &extension);
 
 // The product name compiled into the program.
 QString ProductName();

@@ -757,12 +757,12 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
 {
     QTreeWidgetItem *item = lsvCandidate->itemAt(viewportPos);
     const QString kanji = item ? item->text(0) : QString();
-    const QStringList letters = kanji.size() == 1 ? PartnerLetters(m_dictionary, m_searchedLetters, kanji[0])
+    const QStringList letters = kanji.size() == 1 ? partnerLetters(m_dictionary, m_searchedLetters, kanji[0])
                                                   : QStringList();
     if (letters.isEmpty()) {
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(globalPos, PartnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
+    QToolTip::showText(globalPos, partnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
                        lsvCandidate->visualItemRect(item));
 }

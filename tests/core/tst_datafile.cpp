@@ -29,7 +29,7 @@ private slots:
         QFETCH(QString, directory);
         QFETCH(QString, extension);
         QFETCH(QString, expected);
-        QCOMPARE(DataFilePathIn(directory, extension), expected);
+        QCOMPARE(dataFilePathIn(directory, extension), expected);
     }
 
     // The executable's own name plays no part: only its folder and the

@@ -61,7 +61,7 @@ private slots:
         QFETCH(QStringList, lines);
         DictionaryStore store;
         const QString path = writeBytes(m_dir, u"kept.dic"_s, sjis(text));
-        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        QCOMPARE(readDictionaryFile(path, store), DictionaryLoad::Loaded);
         QCOMPARE(allLines(store), lines);
         QCOMPARE(store.firstUnits()[0], lines.first()[0].unicode());
     }
@@ -149,7 +149,7 @@ private slots:
         DictionaryStore store;
         // The first two lines are dropped, so the third file line is line 1.
         const QString path = writeBytes(m_dir, u"acc.dic"_s, sjis(u"\r\n 続\r\n  出続\r\n家出\r\n発出"_s));
-        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        QCOMPARE(readDictionaryFile(path, store), DictionaryLoad::Loaded);
         if (expected == u"!") {
             try {
                 GetDictionaryValue(store, key, index);
@@ -194,7 +194,7 @@ private slots:
         bytes = QByteArray();
         const long before = peakRssKb();
         DictionaryStore store;
-        ReadDictionaryFile(path, store);
+        readDictionaryFile(path, store);
         if (lines >= 0)
             QCOMPARE(store.lineCount(), lines);
         const long grownKb = peakRssKb() - before;

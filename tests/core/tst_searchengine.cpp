@@ -14,7 +14,7 @@ DictionaryStore storeOf(const QStringList &fileLines)
 {
     QTemporaryDir dir;
     DictionaryStore store;
-    ReadDictionaryFile(writeBytes(dir, u"t.dic"_s, sjis(fileLines.join(u"\r\n"_s))), store);
+    readDictionaryFile(writeBytes(dir, u"t.dic"_s, sjis(fileLines.join(u"\r\n"_s))), store);
     return store;
 }
 
