@@ -3,9 +3,9 @@
 //   startup  print the monotonic clock (ns) when the main window is shown
 //   search   print the median milliseconds of Edit > Search on the worked example
 //   rss      print the peak resident set (MB) after one search
-#include "app/datafile.h"
 #include "app/runapplication.h"
 #include "monotonic.h"
+#include "platform/datafile.h"
 #include "platform/prompts.h"
 #include "ui/frmmain.h"
 
@@ -55,17 +55,17 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"search"_s;
     QTemporaryDir scratch;
-    StartupFiles files = DefaultStartupFiles();
+    StartupFiles files = defaultStartupFiles();
     files.settings = scratch.filePath(u"tolvo.ini"_s);   // defaults: the worked example in the boxes
 
     ShownProbe probe;
     if (mode == u"startup")
         app.installEventFilter(&probe);
     SilentPrompts prompts;
-    const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
-    if (!window)
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts, files);
+    if (!run->window)
         return 2;
-    QAction *find = window->findChild<QAction *>(u"mnuEditFind"_s);
+    QAction *find = run->window->findChild<QAction *>(u"mnuEditFind"_s);
     if (mode == u"rss") {
         find->trigger();
         printf("%.1f\n", peakRssMb());

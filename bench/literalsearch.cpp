@@ -1,16 +1,16 @@
 #include "literalsearch.h"
 #include "dictionary/dictionary.h"
 
-SearchResult literalSearch(const QStringList &letters)
+SearchResult literalSearch(const DictionaryStore &dictionary, const QStringList &letters)
 {
     SearchResult r;
-    const qint32 n = std::get<qint32>(basMain::GetDictionaryValue(QStringLiteral("DicNum"), 0));
+    const qint32 n = std::get<qint32>(GetDictionaryValue(dictionary, QStringLiteral("DicNum"), 0));
     for (int box = 0; box < kLetterBoxCount; ++box) {
         const QString l = box < letters.size() ? letters[box] : QString();
         if (l.isEmpty())
             continue;
         for (qint32 i = 1; i <= n; ++i) {
-            const QString line = std::get<QString>(basMain::GetDictionaryValue(QStringLiteral("Kanji"), i));
+            const QString line = std::get<QString>(GetDictionaryValue(dictionary, QStringLiteral("Kanji"), i));
             if (line.left(1) != l)
                 continue;
             for (qsizetype p = 1; p < line.size(); ++p) {

@@ -1,7 +1,9 @@
 #pragma once
 #include "search/searchengine.h"
 
+class DictionaryStore;
+
 // The search written literally as its steps read: every line fetched through
-// GetDictionaryValue, candidates found by a linear scan. The benchmark's
+// the keyed accessor, candidates found by a linear scan. The benchmark's
 // baseline.
-SearchResult literalSearch(const QStringList &letters);
+SearchResult literalSearch(const DictionaryStore &dictionary, const QStringList &letters);

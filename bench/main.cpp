@@ -1,9 +1,9 @@
 // tolvo-bench: prints one "name value" line per figure.
-#include "app/datafile.h"
 #include "dictionary/dictionary.h"
 #include "literalsearch.h"
 #include "monotonic.h"
 #include "platform/cp932.h"
+#include "platform/datafile.h"
 #include "search/searchengine.h"
 
 #include <QCoreApplication>
@@ -144,15 +144,15 @@ int main(int argc, char **argv)
             skipLarge = true;
     }
 
-    DictionaryStore &shipped = basMain::Dictionary();
-    if (ReadDictionaryFile(dictionaryPath, shipped) != DictionaryLoad::Loaded) {
+    DictionaryStore shipped;
+    if (readDictionaryFile(dictionaryPath, shipped) != DictionaryLoad::Loaded) {
         fprintf(stderr, "tolvo-bench: cannot load %s\n", qPrintable(dictionaryPath));
         return 2;
     }
     SearchEngine engine;
     FixedLetters hooks(kWorkedExample);
     const double engineUs = medianMicroseconds(2001, [&] { engine.run(shipped, hooks); });
-    const double literalUs = medianMicroseconds(21, [&] { literalSearch(kWorkedExample); });
+    const double literalUs = medianMicroseconds(21, [&] { literalSearch(shipped, kWorkedExample); });
     const double bareUs = medianMicroseconds(2001, [&] { bareScan(shipped, kWorkedExample); });
     print("search_us", engineUs);
     print("search_speedup_vs_literal", literalUs / engineUs);
@@ -164,7 +164,7 @@ int main(int argc, char **argv)
         QTemporaryDir dir;
         const QString path = writeMillionLineDictionary(dir);
         DictionaryStore large;
-        const double loadUs = medianMicroseconds(3, [&] { ReadDictionaryFile(path, large); });
+        const double loadUs = medianMicroseconds(3, [&] { readDictionaryFile(path, large); });
         print("load_1m_ms", loadUs / 1000.0);
         QStringList letters;
         for (int i = 0; i < kLetterBoxCount; ++i)

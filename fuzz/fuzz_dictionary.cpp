@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static SearchEngine engine;
     DictionaryStore store;
     const QString path = scratchFile("tolvo-fuzz-dic", data, size);
-    if (ReadDictionaryFile(path, store) != DictionaryLoad::Loaded)
+    if (readDictionaryFile(path, store) != DictionaryLoad::Loaded)
         return 0;
     for (qint32 n = 1; n <= store.lineCount(); ++n) {
-        const QString line = std::get<QString>(basMain::GetDictionaryValue(store, QStringLiteral("Kanji"), n));
+        const QString line = std::get<QString>(GetDictionaryValue(store, QStringLiteral("Kanji"), n));
         if (line.size() < 2 || line[0] == u' ')
             abort();
     }

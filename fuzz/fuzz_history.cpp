@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QString &line : text.split(u'\n')) {
         try {
             if (line.startsWith(u'#'))
-                store.set(QStringLiteral("HistNum"), 0, Value(line.mid(1, 3)));
+                basParam::SetParam(store, QStringLiteral("HistNum"), 0, Value(line.mid(1, 3)));
             else
-                store.set(QStringLiteral("HistString"), 0, Value(line));
+                basParam::SetParam(store, QStringLiteral("HistString"), 0, Value(line));
         } catch (const RuntimeError &) {
             // Rejected entries and capacities leave the store as it was.
         }

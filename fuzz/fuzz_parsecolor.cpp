@@ -1,6 +1,6 @@
 // ParseColor on any text: either a colour with the top byte clear, or a
 // conversion error; a value must agree with the three groups read alone.
-#include "app/parsecolor.h"
+#include "settings/parsecolor.h"
 #include "platform/runtimeerror.h"
 
 #include <cstdlib>

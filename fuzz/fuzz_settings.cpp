@@ -11,7 +11,7 @@ namespace {
 QByteArray saved(const SettingsStore &store, const QString &path)
 {
     SilentPrompts prompts;
-    if (!store.save(path, prompts))
+    if (!basParam::SaveParams(store, path, prompts))
         abort();   // a plain scratch file must always be writable
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -26,16 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString input = scratchFile("tolvo-fuzz-ini", data, size);
     const QString output = input + QStringLiteral(".out");
     SettingsStore first;
-    if (!first.load(input))
+    if (!basParam::LoadParams(first, input))
         abort();
     if (first.slotCount() > first.histNum() || first.fontSize() < 1 || first.fontSize() > 99)
         abort();
     saved(first, output);
     SettingsStore second;
-    second.load(output);
+    basParam::LoadParams(second, output);
     const QByteArray twice = saved(second, output);
     SettingsStore third;
-    third.load(output);
+    basParam::LoadParams(third, output);
     if (saved(third, output) != twice)
         abort();
     return 0;

@@ -10,9 +10,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     InstallQtTranslation(app);
     MessageBoxPrompts prompts;
-    const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts);
-    if (!window)
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts);
+    if (!run->window)
         return 0;
-    prompts.setOwner(window.get());
+    prompts.setOwner(run->window.get());
     return app.exec();
 }

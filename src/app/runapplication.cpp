@@ -1,13 +1,11 @@
 #include "app/runapplication.h"
-#include "app/datafile.h"
-#include "dictionary/dictionary.h"
-#include "settings/basparam.h"
+#include "platform/datafile.h"
 #include "ui/frmmain.h"
 #include "ui/helpabout.h"
 
 using namespace Qt::StringLiterals;
 
-StartupFiles DefaultStartupFiles()
+StartupFiles defaultStartupFiles()
 {
     return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s), DataFilePath(u".words"_s)};
 }
@@ -37,21 +35,25 @@ void pickInputMethodModule()
         qputenv("QT_IM_MODULE", module.toLatin1());
 }
 
+ApplicationRun::ApplicationRun() = default;
+ApplicationRun::~ApplicationRun() = default;
+
 namespace basMain {
 
-std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &files)
+std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files)
 {
     ::SetHelpFilePath(files.help);
+    auto run = std::make_unique<ApplicationRun>();
     // Whatever the settings file holds or lacks, start-up goes on.
-    basParam::Store().load(files.settings);
-    if (!LoadDictionaryFile(files.dictionary, Dictionary(), prompts))
-        return nullptr;
-    auto window = std::make_unique<frmMain>(prompts, Dictionary(), basParam::Store(), files.settings);
+    basParam::LoadParams(run->settings, files.settings);
+    if (!LoadDictionary(files.dictionary, run->dictionary, prompts))
+        return run;
+    run->window = std::make_unique<frmMain>(prompts, run->dictionary, run->settings, files.settings);
     WordList words;
     words.loadLater(files.words);
-    window->setWords(std::move(words));
-    window->show();
-    return window;
+    run->window->setWords(std::move(words));
+    run->window->show();
+    return run;
 }
 
 } // namespace basMain

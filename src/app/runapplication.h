@@ -1,4 +1,7 @@
 #pragma once
+#include "dictionary/dictionary.h"
+#include "settings/basparam.h"
+
 #include <QString>
 #include <memory>
 
@@ -12,7 +15,21 @@ struct StartupFiles {
     QString help;
     QString words;   // optional: without it the candidates' tips list letters
 };
-StartupFiles DefaultStartupFiles();
+StartupFiles defaultStartupFiles();
+
+// What one run of the program works on: the settings store and the
+// dictionary, owned here, and the main window, which holds both by
+// reference and so goes first.
+struct ApplicationRun {
+    ApplicationRun();
+    ~ApplicationRun();
+    ApplicationRun(const ApplicationRun &) = delete;
+    ApplicationRun &operator=(const ApplicationRun &) = delete;
+
+    SettingsStore settings;
+    DictionaryStore dictionary;
+    std::unique_ptr<frmMain> window;   // null when start-up opened none
+};
 
 // The Qt input-method plugin to start with: the IBus or fcitx that
 // XMODIFIERS names, since Qt 6.4 asks only QT_IM_MODULE; empty when
@@ -25,8 +42,8 @@ namespace basMain {
 
 // Start-up: stores the help-file path, loads the settings, then the
 // dictionary, and only when the dictionary kept a line creates and shows the
-// main window on the program's settings store and dictionary. Null when it
-// did not: its message has been shown and the settings file is untouched.
-std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &files = DefaultStartupFiles());
+// main window on them. Without a window its message has been shown and the
+// settings file is untouched.
+std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files = defaultStartupFiles());
 
 } // namespace basMain

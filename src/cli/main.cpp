@@ -1,7 +1,6 @@
 // tolvo-solve: the common-kanji search from a terminal.
-#include "app/datafile.h"
-#include "appinfo.h"
 #include "dictionary/dictionary.h"
+#include "platform/datafile.h"
 #include "platform/textfile.h"
 #include "search/searchengine.h"
 #include "search/wordlist.h"
@@ -71,9 +70,7 @@ QString helpText()
         u"  1 答えのない問題あり / some puzzle has no answer;\n"
         u"  2 使い方の誤り、辞書（または単語ファイル）を読めない、結果を書き込めない /\n"
         u"    usage error, unreadable dictionary (or words file), or output that cannot be written.\n")
-        + u"\ntolvo-solve " + QString::number(appinfo::kVersionMajor) + u'.'
-        + QString::number(appinfo::kVersionMinor) + u" (Build: " + QString::number(appinfo::kVersionRevision)
-        + u")\n";
+        + u"\ntolvo-solve " + versionText() + u'\n';
 }
 
 int usageError(const QString &why)
@@ -158,12 +155,12 @@ int main(int argc, char **argv)
         dictionaryPath = DataFilePath(QStringLiteral(".dic"));
     DictionaryStore dictionary;
     textfile::FileError error;
-    switch (ReadDictionaryFile(dictionaryPath, dictionary, &error)) {
+    switch (readDictionaryFile(dictionaryPath, dictionary, &error)) {
     case DictionaryLoad::OpenFailed:
-        writeOut(stderr, DictionaryOpenFailedText(error).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) + u"\n" + dictionaryPath + u"\n");
+        writeOut(stderr, dictionaryOpenFailedText(error) + u"\n" + dictionaryPath + u"\n");
         return 2;
     case DictionaryLoad::NoLines:
-        writeOut(stderr, DictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");
+        writeOut(stderr, dictionaryEmptyText() + u"\n" + dictionaryPath + u"\n");
         return 2;
     case DictionaryLoad::Loaded:
         break;

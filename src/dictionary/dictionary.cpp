@@ -1,5 +1,4 @@
 #include "dictionary/dictionary.h"
-#include "app/datafile.h"
 #include "platform/runtimeerror.h"
 
 QString DictionaryStore::line(qint32 n) const
@@ -21,7 +20,7 @@ void DictionaryStore::clear()
     m_offsets.assign(1, 0);
 }
 
-DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store, textfile::FileError *error)
+DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store, textfile::FileError *error)
 {
     store.clear();
     const bool opened = textfile::readLines(path, [&store](QString &&line) {
@@ -36,45 +35,31 @@ DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store, t
     return store.lineCount() > 0 ? DictionaryLoad::Loaded : DictionaryLoad::NoLines;
 }
 
-QString DictionaryOpenFailedText(const textfile::FileError &error)
+QString dictionaryOpenFailedText(const textfile::FileError &error)
 {
-    return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。") + u"\r\n"
-        + u"ErrorNo: " + QString::number(error.number) + u"\r\n"
-        + error.description;
+    return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(error.number)
+        + u'\n' + error.description;
 }
 
-QString DictionaryEmptyText()
+QString dictionaryEmptyText()
 {
     return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
 }
 
-bool LoadDictionaryFile(const QString &path, DictionaryStore &store, Prompts &prompts)
+bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts)
 {
     textfile::FileError error;
-    switch (ReadDictionaryFile(path, store, &error)) {
+    switch (readDictionaryFile(path, store, &error)) {
     case DictionaryLoad::Loaded:
         return true;
     case DictionaryLoad::OpenFailed:
-        prompts.message(QStringLiteral(u"エラー"), DictionaryOpenFailedText(error), Prompts::Icon::Error);
+        prompts.message(QStringLiteral(u"エラー"), dictionaryOpenFailedText(error), Prompts::Icon::Error);
         return false;
     case DictionaryLoad::NoLines:
-        prompts.message(QStringLiteral(u"エラー"), DictionaryEmptyText(), Prompts::Icon::Error);
+        prompts.message(QStringLiteral(u"エラー"), dictionaryEmptyText(), Prompts::Icon::Error);
         return false;
     }
     return false;
-}
-
-namespace basMain {
-
-DictionaryStore &Dictionary()
-{
-    static DictionaryStore store;
-    return store;
-}
-
-bool LoadDictionary(Prompts &prompts)
-{
-    return LoadDictionaryFile(DataFilePath(QStringLiteral(".dic")), Dictionary(), prompts);
 }
 
 Value GetDictionaryValue(const DictionaryStore &store, const QString &key, qint32 index)
@@ -88,10 +73,3 @@ Value GetDictionaryValue(const DictionaryStore &store, const QString &key, qint3
     }
     return {};
 }
-
-Value GetDictionaryValue(const QString &key, qint32 index)
-{
-    return GetDictionaryValue(Dictionary(), key, index);
-}
-
-} // namespace basMain

@@ -40,27 +40,17 @@ enum class DictionaryLoad { Loaded, OpenFailed, NoLines };
 
 // Reads path into store (emptied first): leading spaces removed, lines of
 // fewer than two characters dropped. *error is set on OpenFailed.
-DictionaryLoad ReadDictionaryFile(const QString &path, DictionaryStore &store,
+DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store,
                                   textfile::FileError *error = nullptr);
 
-// ReadDictionaryFile plus the user's messages; true when a line was kept.
-bool LoadDictionaryFile(const QString &path, DictionaryStore &store, Prompts &prompts);
+// readDictionaryFile plus the user's messages; true when a line was kept.
+bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts);
 
 // The two texts shown when loading fails; tolvo-solve prints them too.
-QString DictionaryOpenFailedText(const textfile::FileError &error);
-QString DictionaryEmptyText();
+QString dictionaryOpenFailedText(const textfile::FileError &error);
+QString dictionaryEmptyText();
 
-namespace basMain {
-
-// The program's one dictionary, alive for the whole run.
-DictionaryStore &Dictionary();
-
-// Loads tolvo.dic beside the executable into Dictionary().
-bool LoadDictionary(Prompts &prompts);
-
-// "DicNum": the line count; "Kanji": a copy of line index (RuntimeError
-// OutOfRange outside 1..count); any other key: the empty value.
-Value GetDictionaryValue(const QString &key, qint32 index);
+// The keyed accessor. "DicNum": the line count; "Kanji": a copy of line
+// index (RuntimeError OutOfRange outside 1..count); any other key: the
+// empty value.
 Value GetDictionaryValue(const DictionaryStore &store, const QString &key, qint32 index);
-
-} // namespace basMain

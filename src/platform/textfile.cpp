@@ -1,3 +1,8 @@
+// The file layer works with POSIX calls (open, fstat, read, pwrite,
+// ftruncate, fsync), the only place in the core that does: a failed open
+// must give the errno its message names, and a file rewritten in place must
+// keep its old bytes until the new ones are written and synced, which
+// QFile cannot do. Everything else in the core uses Qt alone.
 #include "platform/textfile.h"
 #include "platform/cp932.h"
 
@@ -72,6 +77,36 @@ bool openForReading(const QString &path, QFile *file, FileError *error)
     return true;
 }
 
+bool readWhole(int fd, QByteArray *out)
+{
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            return true;
+        if (n < 0 && errno != EINTR)
+            return false;
+        if (n > 0)
+            out->append(buf, n);
+    }
+}
+
+// From the first byte on, every byte checked: a short write goes on where
+// it stopped.
+bool writeWhole(int fd, QByteArrayView bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 bool readLines(const QString &path, const std::function<void(QString &&)> &onLine,
@@ -131,6 +166,25 @@ bool encodeLine(QStringView line, QByteArray *out, QString *badChar)
         return false;
     out->append("\r\n", 2);
     return true;
+}
+
+// Everything that can fail without touching the old file comes first: the
+// new bytes are ready, the old ones read back. Only then is the file
+// overwritten, cut to its new length and synced.
+bool rewriteInPlace(const QString &path, QByteArrayView bytes)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    QByteArray old;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWhole(fd, &old);
+    if (ok) {
+        ok = writeWhole(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+        if (!ok && writeWhole(fd, old) && ::ftruncate(fd, off_t(old.size())) == 0)
+            ::fsync(fd);
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 } // namespace textfile

@@ -28,6 +28,12 @@ struct ReadOptions {
 bool readLines(const QString &path, const std::function<void(QString &&line)> &onLine,
                FileError *error = nullptr, const ReadOptions &options = {});
 
+// The file at path rewritten with bytes where it stands, for a folder that
+// takes no new file while the file itself may be written. The old bytes are
+// read first and put back when the rewrite fails, so a false result still
+// leaves the previous file unless the disk refuses even that.
+bool rewriteInPlace(const QString &path, QByteArrayView bytes);
+
 // The bytes of one written line: the text in code page 932 and CR LF.
 // False when the text holds a character code page 932 cannot represent;
 // *badChar then names it.

@@ -2,7 +2,7 @@
 #include "dictionary/dictionary.h"
 #include "search/wordlist.h"
 
-QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)
+QStringList partnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)
 {
     QStringList found;
     const char16_t *first = dictionary.firstUnits();
@@ -20,10 +20,10 @@ QStringList PartnerLetters(const DictionaryStore &dictionary, const QStringList 
     return found;
 }
 
-QString PartnerWordsText(const QStringList &partnerLetters, const WordList &words, QChar kanji)
+QString partnerWordsText(const QStringList &partners, const WordList &words, QChar kanji)
 {
     QStringList parts;
-    for (const QString &letter : partnerLetters) {
+    for (const QString &letter : partners) {
         const auto word = letter.size() == 1 ? words.find(letter[0], kanji) : std::nullopt;
         if (!word)
             parts += letter;

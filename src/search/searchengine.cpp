@@ -114,8 +114,3 @@ void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, S
         }
     }
 }
-
-QString HistoryEntryText(const QStringList &boxTexts, const QString &answer)
-{
-    return boxTexts.join(QString()) + u',' + answer;
-}

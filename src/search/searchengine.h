@@ -63,9 +63,6 @@ private:
     std::unique_ptr<qint32[]> m_slotOf;   // code unit -> candidate index + 1
 };
 
-// Letters in box order without separator, ",", the answer.
-QString HistoryEntryText(const QStringList &boxTexts, const QString &answer);
-
 // Hooks that read fixed letters and do nothing else.
 class FixedLetters : public SearchHooks
 {

@@ -1,6 +1,6 @@
 #include "settings/basparam.h"
-#include "app/datafile.h"
 #include "platform/cp932.h"
+#include "platform/datafile.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
 
@@ -8,11 +8,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -80,59 +75,6 @@ bool encodeForFile(QStringView line, QByteArray *out)
     return textfile::encodeLine(fixed, out);
 }
 
-bool readWhole(int fd, QByteArray *out)
-{
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n == 0)
-            return true;
-        if (n < 0 && errno != EINTR)
-            return false;
-        if (n > 0)
-            out->append(buf, n);
-    }
-}
-
-// From the first byte on, every byte checked: a short write goes on where
-// it stopped.
-bool writeWhole(int fd, QByteArrayView bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-// The file rewritten where it stands, for a folder that takes no temporary
-// file (read-only for this user) while the file itself may be written.
-// Everything that can fail without touching the old file comes first: the
-// new bytes are ready, the old ones read back. Only then is the file
-// overwritten, cut to its new length and synced. A failure after that puts
-// the old bytes back, so a cancelled save still leaves the previous file
-// unless the disk refuses even that; each attempt rewrites the whole file.
-bool writeInPlace(const QString &path, QByteArrayView bytes)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    QByteArray old;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWhole(fd, &old);
-    if (ok) {
-        ok = writeWhole(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
-        if (!ok && writeWhole(fd, old) && ::ftruncate(fd, off_t(old.size())) == 0)
-            ::fsync(fd);
-    }
-    return ::close(fd) == 0 && ok;
-}
-
 // One attempt at the whole file. Each attempt starts afresh, so Retry
 // rewrites every line once more, and the old file stands until the new
 // one is complete: a fresh temporary file renamed over it, or, where the
@@ -144,7 +86,7 @@ bool writeFile(const QString &path, QByteArrayView bytes)
     // below keeps the old bytes to put back.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return writeInPlace(path, bytes);
+        return textfile::rewriteInPlace(path, bytes);
     if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -257,6 +199,11 @@ void SettingsStore::insertHistory(const QString &entry)
     m_results.swap(results);
 }
 
+QString historyEntryText(const QStringList &boxTexts, const QString &answer)
+{
+    return boxTexts.join(QString()) + u',' + answer;
+}
+
 bool SettingsStore::load(const QString &path)
 {
     setDefaults();
@@ -364,13 +311,13 @@ QByteArray SettingsStore::fileBytes() const
 bool SettingsStore::save(const QString &path, Prompts &prompts) const
 {
     const QByteArray bytes = fileBytes();
-    const QString text = u"設定ファイルの書き込みに失敗しました。\r\n"_s
+    const QString text = u"設定ファイルの書き込みに失敗しました。\n"_s
         + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (bytes.isEmpty()) {
         // No converter: no retry can cure that, so it is said once, with why.
         QString why;
         cp932::available(&why);
-        prompts.message(u"エラー"_s, text + u"\r\n"_s + why, Prompts::Icon::Error);
+        prompts.message(u"エラー"_s, text + u'\n' + why, Prompts::Icon::Error);
         return false;
     }
     while (!writeFile(path, bytes)) {
@@ -379,33 +326,3 @@ bool SettingsStore::save(const QString &path, Prompts &prompts) const
     }
     return true;
 }
-
-namespace basParam {
-
-SettingsStore &Store()
-{
-    static SettingsStore store;
-    return store;
-}
-
-bool LoadParams()
-{
-    return Store().load(DataFilePath(u".ini"_s));
-}
-
-bool SaveParams(Prompts &prompts)
-{
-    return Store().save(DataFilePath(u".ini"_s), prompts);
-}
-
-Value GetParam(const QString &key, qint32 index)
-{
-    return Store().get(key, index);
-}
-
-void SetParam(const QString &key, qint32 index, const Value &value)
-{
-    Store().set(key, index, value);
-}
-
-} // namespace basParam

@@ -7,8 +7,8 @@
 
 // The settings and the search history: seven keyed settings with their
 // defaults, the history insertion rule, and the settings file reader and
-// writer. One instance, basParam::Store(), lives for the whole run; tests
-// make their own.
+// writer. Whoever starts the run owns the run's store and hands it to the
+// window; callers go through the basParam entry points below.
 //
 // The history holds only the slots that have ever been filled: a capacity
 // read from the file may be 2147483647, and every slot past slotCount() is
@@ -72,15 +72,24 @@ private:
     QString m_fontColor;
 };
 
+// The history entry of a search: the letters in box order without
+// separator, ",", the answer.
+QString historyEntryText(const QStringList &boxTexts, const QString &answer);
+
 namespace basParam {
 
-SettingsStore &Store();
-
-// tolvo.ini beside the executable.
-bool LoadParams();
-bool SaveParams(Prompts &prompts);
-
-Value GetParam(const QString &key, qint32 index);
-void SetParam(const QString &key, qint32 index, const Value &value);
+// The settings module's entry points, each on the store it is given.
+// LoadParams: defaults, then the file at path over them; false when it
+// cannot be opened. SaveParams: the whole file anew (see save()).
+inline bool LoadParams(SettingsStore &store, const QString &path) { return store.load(path); }
+inline bool SaveParams(const SettingsStore &store, const QString &path, Prompts &prompts)
+{
+    return store.save(path, prompts);
+}
+inline Value GetParam(const SettingsStore &store, const QString &key, qint32 index) { return store.get(key, index); }
+inline void SetParam(SettingsStore &store, const QString &key, qint32 index, const Value &value)
+{
+    store.set(key, index, value);
+}
 
 } // namespace basParam

@@ -1,8 +1,7 @@
 #include "ui/frmabout.h"
 
+#include "platform/datafile.h"
 #include "ui/fonts.h"
-
-#include "appinfo.h"
 
 #include <QFont>
 #include <QIcon>
@@ -11,12 +10,6 @@
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
-
-QString VersionText(int major, int minor, int revision)
-{
-    return u"Version "_s + QString::number(major) + u'.' + QString::number(minor)
-        + u" (Build: "_s + QString::number(revision) + u')';
-}
 
 QString CopyrightText()
 {
@@ -106,8 +99,7 @@ frmAbout::frmAbout(QWidget *owner)
 
 void frmAbout::load()
 {
-    lblVersion->setText(VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
-                                    appinfo::kVersionRevision));
+    lblVersion->setText(u"Version "_s + versionText());
     lblCopyright->setText(CopyrightText());
 }
 

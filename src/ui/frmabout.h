@@ -4,9 +4,6 @@
 class QLabel;
 class QPushButton;
 
-// "Version 0.30 (Build: 20)": plain decimal numbers, no padding.
-QString VersionText(int major, int minor, int revision);
-
 // The three lines of the copyright label: our own notice, then the credit
 // for the dictionary data (its licence asks for it wherever it is shown).
 QString CopyrightText();

@@ -6,7 +6,7 @@
 #include "ui/fonts.h"
 #include "ui/helpabout.h"
 #include "ui/letterbox.h"
-#include "app/parsecolor.h"
+#include "settings/parsecolor.h"
 #include "search/partnerletters.h"
 #include "ui/picturebox.h"
 
@@ -374,7 +374,7 @@ void frmMain::Form_Load()
         picMain->bitBlt(QPoint(16, 6), *picBack, picBack->size(), QPainter::RasterOp_SourceOrDestination);
     });
     attempt([&] {
-        const QString letters = toText(m_settings.get(u"HistString"_s, 1));
+        const QString letters = toText(basParam::GetParam(m_settings, u"HistString"_s, 1));
         // Characters after the sixth find no box.
         for (int i = 0; i < letters.size() && i < kLetterBoxCount; ++i)
             txtLetter[i]->setText(letters.mid(i, 1));
@@ -382,11 +382,11 @@ void frmMain::Form_Load()
     for (LetterBox *box : txtLetter) {
         attempt([&] {
             QFont f = box->font();
-            f.setFamily(toText(m_settings.get(u"FontName"_s, 0)));
+            f.setFamily(toText(basParam::GetParam(m_settings, u"FontName"_s, 0)));
             box->setFont(f);
         });
         attempt([&] {
-            const qint32 points = toInt32(m_settings.get(u"FontSize"_s, 0));
+            const qint32 points = toInt32(basParam::GetParam(m_settings, u"FontSize"_s, 0));
             if (points > 0) {
                 QFont f = box->font();
                 f.setPointSize(points);
@@ -394,12 +394,12 @@ void frmMain::Form_Load()
             }
         });
         attempt([&] {
-            const quint32 rgb = ParseColor(toText(m_settings.get(u"FontColor"_s, 0)));
+            const quint32 rgb = ParseColor(toText(basParam::GetParam(m_settings, u"FontColor"_s, 0)));
             box->setTextColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF));
         });
     }
     attempt([&] { RefreshHistoryList(); });
-    attempt([&] { mnuEditHistory->setChecked(!toBoolean(m_settings.get(u"History"_s, 0))); });
+    attempt([&] { mnuEditHistory->setChecked(!toBoolean(basParam::GetParam(m_settings, u"History"_s, 0))); });
     attempt([&] { mnuEditHistory->trigger(); });
 }
 
@@ -421,7 +421,7 @@ void frmMain::Form_Unload()
         if (others[n])
             others[n]->close();
     }
-    m_settings.save(m_settingsPath, m_prompts);
+    basParam::SaveParams(m_settings, m_settingsPath, m_prompts);
 }
 
 void frmMain::closeEvent(QCloseEvent *event) noexcept
@@ -523,7 +523,7 @@ void frmMain::applyHistoryPanel(bool shown)
         lblHistory->setVisible(shown);
         lsvHistory->setVisible(shown);
         mnuEditHistory->setChecked(shown);
-        m_settings.set(u"History"_s, 0, shown);
+        basParam::SetParam(m_settings, u"History"_s, 0, shown);
     });
 }
 
@@ -533,11 +533,11 @@ void frmMain::RefreshHistoryList()
     lsvHistory->hide();
     // Slots past those the store holds are free; a capacity of two billion
     // read from a hand-edited file must not mean two billion lookups.
-    const qsizetype n = qMin<qsizetype>(toInt32(m_settings.get(u"HistNum"_s, 0)), m_settings.slotCount());
+    const qsizetype n = qMin<qsizetype>(toInt32(basParam::GetParam(m_settings, u"HistNum"_s, 0)), m_settings.slotCount());
     for (qint32 i = 1; i <= n; ++i) {
-        const QString letters = toText(m_settings.get(u"HistString"_s, i));
+        const QString letters = toText(basParam::GetParam(m_settings, u"HistString"_s, i));
         if (!letters.isEmpty())
-            new QTreeWidgetItem(lsvHistory, {letters, toText(m_settings.get(u"RestString"_s, i))});
+            new QTreeWidgetItem(lsvHistory, {letters, toText(basParam::GetParam(m_settings, u"RestString"_s, i))});
     }
     lsvHistory->setVisible(mnuEditHistory->isChecked());
 }
@@ -599,7 +599,7 @@ void frmMain::mnuEditFind_Click() noexcept
 
 void frmMain::runSearch()
 {
-    const qint32 lineCount = toInt32(basMain::GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
+    const qint32 lineCount = toInt32(GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
     pbrLetter->setMaximum(kLetterBoxCount + 1);
     pbrLetter->setValue(0);
     pbrStatus->setMaximum(lineCount);
@@ -650,7 +650,7 @@ void frmMain::runSearch()
     // A history of capacity 0 (set so in the settings file) keeps nothing;
     // the search itself has still completed.
     if (m_settings.histNum() > 0)
-        m_settings.set(u"HistString"_s, 0, HistoryEntryText(boxTexts, lblAnswer->text()));
+        basParam::SetParam(m_settings, u"HistString"_s, 0, historyEntryText(boxTexts, lblAnswer->text()));
     RefreshHistoryList();
 }
 
@@ -774,12 +774,12 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
 {
     QTreeWidgetItem *item = lsvCandidate->itemAt(viewportPos);
     const QString kanji = item ? item->text(0) : QString();
-    const QStringList letters = kanji.size() == 1 ? PartnerLetters(m_dictionary, m_searchedLetters, kanji[0])
+    const QStringList letters = kanji.size() == 1 ? partnerLetters(m_dictionary, m_searchedLetters, kanji[0])
                                                   : QStringList();
     if (letters.isEmpty()) {
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(globalPos, PartnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
+    QToolTip::showText(globalPos, partnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
                        lsvCandidate->visualItemRect(item));
 }

@@ -1,6 +1,6 @@
 #include "ui/helpabout.h"
 
-#include "app/datafile.h"
+#include "platform/datafile.h"
 #include "platform/prompts.h"
 #include "platform/runtimeerror.h"
 #include "ui/frmabout.h"

@@ -1,6 +1,6 @@
 #include "ui/helpviewer.h"
 
-#include "app/datafile.h"
+#include "platform/datafile.h"
 
 #include <QCollator>
 #include <QDir>

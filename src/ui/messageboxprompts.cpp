@@ -22,18 +22,10 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-// Messages carry Windows line breaks; the label wants plain ones.
-QString displayText(const QString &text)
-{
-    QString out = text;
-    out.replace(u"\r\n"_s, u"\n"_s);
-    return out;
-}
-
 int showBox(QWidget *owner, Prompts::Icon icon, const QString &title, const QString &text,
             QMessageBox::StandardButtons buttons, QMessageBox::StandardButton byDefault)
 {
-    QMessageBox box(boxIcon(icon), title, displayText(text), buttons, owner);
+    QMessageBox box(boxIcon(icon), title, text, buttons, owner);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(byDefault);
     return box.exec();

@@ -1,4 +1,4 @@
-#include "app/datafile.h"
+#include "platform/datafile.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -29,7 +29,7 @@ private slots:
         QFETCH(QString, directory);
         QFETCH(QString, extension);
         QFETCH(QString, expected);
-        QCOMPARE(DataFilePathIn(directory, extension), expected);
+        QCOMPARE(dataFilePathIn(directory, extension), expected);
     }
 
     // The executable's own name plays no part: only its folder and the
@@ -38,6 +38,25 @@ private slots:
     {
         QCOMPARE(DataFilePath(u".ini"_s), QCoreApplication::applicationDirPath() + u"/tolvo.ini"_s);
         QVERIFY(!QCoreApplication::applicationFilePath().endsWith(u"/tolvo"_s));
+    }
+
+    void versionText_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("this build") << 0 << 30 << 20 << u"0.30 (Build: 20)"_s;
+        QTest::newRow("one-digit minor, no leading zero") << 0 << 5 << 3 << u"0.5 (Build: 3)"_s;
+        QTest::newRow("zeros") << 1 << 0 << 0 << u"1.0 (Build: 0)"_s;
+    }
+    void versionText()
+    {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, revision);
+        QFETCH(QString, expected);
+        QCOMPARE(::versionText(major, minor, revision), expected);
     }
 };
 

@@ -61,7 +61,7 @@ private slots:
         QFETCH(QStringList, lines);
         DictionaryStore store;
         const QString path = writeBytes(m_dir, u"kept.dic"_s, sjis(text));
-        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        QCOMPARE(readDictionaryFile(path, store), DictionaryLoad::Loaded);
         QCOMPARE(allLines(store), lines);
         QCOMPARE(store.firstUnits()[0], lines.first()[0].unicode());
     }
@@ -80,7 +80,7 @@ private slots:
         PromptsDouble prompts;
         DictionaryStore store;
         const QString path = writeBytes(m_dir, u"empty.dic"_s, bytes);
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QCOMPARE(store.lineCount(), 0);
         QCOMPARE(prompts.shown.size(), 1);
         QCOMPARE(prompts.shown[0].title, u"エラー"_s);
@@ -103,9 +103,9 @@ private slots:
         QFETCH(int, number);
         PromptsDouble prompts;
         DictionaryStore store;
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QCOMPARE(prompts.shown.size(), 1);
-        const QStringList parts = prompts.shown[0].text.split(u"\r\n"_s);
+        const QStringList parts = prompts.shown[0].text.split(u'\n');
         QCOMPARE(parts.size(), 3);
         QCOMPARE(parts[0], u"辞書ファイルの読み込みに失敗しました。"_s);
         QCOMPARE(parts[1], u"ErrorNo: "_s + QString::number(number));
@@ -122,7 +122,7 @@ private slots:
         QFile::setPermissions(path, QFileDevice::WriteOwner);
         PromptsDouble prompts;
         DictionaryStore store;
-        QVERIFY(!LoadDictionaryFile(path, store, prompts));
+        QVERIFY(!LoadDictionary(path, store, prompts));
         QVERIFY(prompts.shown[0].text.contains(u"ErrorNo: "_s + QString::number(EACCES)));
     }
 
@@ -149,10 +149,10 @@ private slots:
         DictionaryStore store;
         // The first two lines are dropped, so the third file line is line 1.
         const QString path = writeBytes(m_dir, u"acc.dic"_s, sjis(u"\r\n 続\r\n  出続\r\n家出\r\n発出"_s));
-        QCOMPARE(ReadDictionaryFile(path, store), DictionaryLoad::Loaded);
+        QCOMPARE(readDictionaryFile(path, store), DictionaryLoad::Loaded);
         if (expected == u"!") {
             try {
-                basMain::GetDictionaryValue(store, key, index);
+                GetDictionaryValue(store, key, index);
                 QFAIL("no error");
             } catch (const RuntimeError &e) {
                 QCOMPARE(e.kind(), RuntimeError::OutOfRange);
@@ -160,7 +160,7 @@ private slots:
             QCOMPARE(store.lineCount(), 3);
             return;
         }
-        const Value v = basMain::GetDictionaryValue(store, key, index);
+        const Value v = GetDictionaryValue(store, key, index);
         if (expected.isNull())
             QVERIFY(isEmptyValue(v));
         else if (key == u"DicNum")
@@ -194,7 +194,7 @@ private slots:
         bytes = QByteArray();
         const long before = peakRssKb();
         DictionaryStore store;
-        ReadDictionaryFile(path, store);
+        readDictionaryFile(path, store);
         if (lines >= 0)
             QCOMPARE(store.lineCount(), lines);
         const long grownKb = peakRssKb() - before;

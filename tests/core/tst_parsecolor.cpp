@@ -1,5 +1,5 @@
 #include "platform/runtimeerror.h"
-#include "app/parsecolor.h"
+#include "settings/parsecolor.h"
 
 #include <QTest>
 

@@ -14,7 +14,7 @@ DictionaryStore storeOf(const QStringList &fileLines)
 {
     QTemporaryDir dir;
     DictionaryStore store;
-    ReadDictionaryFile(writeBytes(dir, u"t.dic"_s, sjis(fileLines.join(u"\r\n"_s))), store);
+    readDictionaryFile(writeBytes(dir, u"t.dic"_s, sjis(fileLines.join(u"\r\n"_s))), store);
     return store;
 }
 
@@ -47,7 +47,7 @@ SearchResult oracle(const DictionaryStore &d, const QStringList &letters)
             continue;
         ++r.activeLetterCount;
         for (qint32 n = 1; n <= d.lineCount(); ++n) {
-            const QString line = std::get<QString>(basMain::GetDictionaryValue(d, u"Kanji"_s, n));
+            const QString line = std::get<QString>(GetDictionaryValue(d, u"Kanji"_s, n));
             if (line.first(1) != l)
                 continue;
             for (QChar c : line.mid(1)) {
@@ -258,24 +258,6 @@ private slots:
         const SearchResult r = engine.run(d, mountain);
         QCOMPARE(r.answer(), u"川"_s);
         QCOMPARE(listedText(r), u"川:1 木:1"_s);
-    }
-
-    void historyEntry_data()
-    {
-        QTest::addColumn<QString>("letters");
-        QTest::addColumn<QString>("answer");
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("six letters") << u"続|家|版|露|身|発"_s << u"出"_s << u"続家版露身発,出"_s;
-        QTest::newRow("boxes 0 2 5") << u"続||版|||発"_s << u"出"_s << u"続版発,出"_s;
-        QTest::newRow("nothing at all") << u""_s << u""_s << u","_s;
-        QTest::newRow("no answer") << u"続|鳥"_s << u""_s << u"続鳥,"_s;
-    }
-    void historyEntry()
-    {
-        QFETCH(QString, letters);
-        QFETCH(QString, answer);
-        QFETCH(QString, entry);
-        QCOMPARE(HistoryEntryText(boxes(letters), answer), entry);
     }
 };
 

@@ -56,7 +56,7 @@ QString describe(const Value &v)
 void loadLines(SettingsStore *store, const QStringList &lines)
 {
     QTemporaryDir dir;
-    QVERIFY(store->load(writeBytes(dir, u"tolvo.ini"_s, sjis(lines.join(u"\r\n"_s)))));
+    QVERIFY(basParam::LoadParams(*store, writeBytes(dir, u"tolvo.ini"_s, sjis(lines.join(u"\r\n"_s)))));
 }
 
 QStringList sixEntries()
@@ -116,7 +116,7 @@ private slots:
         loadLines(&store, ini);
         const QString before = dump(store);
         try {
-            QCOMPARE(describe(store.get(key, index)), describe(expected));
+            QCOMPARE(describe(basParam::GetParam(store, key, index)), describe(expected));
             QCOMPARE(error, 0);
         } catch (const RuntimeError &e) {
             QCOMPARE(int(e.kind()), error);
@@ -162,7 +162,7 @@ private slots:
         SettingsStore store;
         store.setDefaults();
         try {
-            store.set(key, 0, value);
+            basParam::SetParam(store, key, 0, value);
             QCOMPARE(error, 0);
         } catch (const RuntimeError &e) {
             QCOMPARE(int(e.kind()), error);
@@ -226,7 +226,7 @@ private slots:
         int raised = 0;
         for (const QString &entry : entries) {
             try {
-                store.set(u"HistString"_s, 0, entry);
+                basParam::SetParam(store, u"HistString"_s, 0, entry);
                 raised = 0;
             } catch (const RuntimeError &e) {
                 raised = e.kind();
@@ -234,6 +234,24 @@ private slots:
         }
         QCOMPARE(raised, error);
         QCOMPARE(dump(store), expected);
+    }
+
+    void historyEntry_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("six letters") << u"続|家|版|露|身|発"_s << u"出"_s << u"続家版露身発,出"_s;
+        QTest::newRow("boxes 0 2 5") << u"続||版|||発"_s << u"出"_s << u"続版発,出"_s;
+        QTest::newRow("nothing at all") << u"|||||"_s << u""_s << u","_s;
+        QTest::newRow("no answer") << u"続|鳥||||"_s << u""_s << u"続鳥,"_s;
+    }
+    void historyEntry()
+    {
+        QFETCH(QString, letters);
+        QFETCH(QString, answer);
+        QFETCH(QString, entry);
+        QCOMPARE(historyEntryText(letters.split(u'|'), answer), entry);
     }
 
     // Searches alone, whatever their letters, never put the same letters in
@@ -249,7 +267,7 @@ private slots:
             for (int k = random.bounded(3); k > 0; --k)
                 letters += alphabet[random.bounded(alphabet.size())];
             const QString before = dump(store);
-            store.set(u"HistString"_s, 0, letters + u',' + QString::number(n));
+            basParam::SetParam(store, u"HistString"_s, 0, letters + u',' + QString::number(n));
             QCOMPARE(store.letters(1), letters);
             QCOMPARE(store.result(1), QString::number(n));
             QSet<QString> seen;
@@ -336,7 +354,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         SettingsStore store;
-        QVERIFY(store.load(writeBytes(dir, u"tolvo.ini"_s, bytes)));
+        QVERIFY(basParam::LoadParams(store, writeBytes(dir, u"tolvo.ini"_s, bytes)));
         QCOMPARE(dump(store), expected);
     }
 
@@ -367,13 +385,13 @@ private slots:
         QFETCH(qsizetype, fontNameSize);
         QTemporaryDir dir;
         SettingsStore store;
-        QVERIFY(store.load(writeBytes(dir, u"tolvo.ini"_s, bytes)));
+        QVERIFY(basParam::LoadParams(store, writeBytes(dir, u"tolvo.ini"_s, bytes)));
         QCOMPARE(store.histNum(), histNum);
         QCOMPARE(store.slotCount(), slotCount);
         QCOMPARE(store.fontName().size(), fontNameSize);
         QVERIFY(store.letters(1).size() <= 6);
         // A search still goes in without walking the capacity.
-        store.set(u"HistString"_s, 0, u"新,字"_s);
+        basParam::SetParam(store, u"HistString"_s, 0, u"新,字"_s);
         QCOMPARE(store.letters(1), u"新"_s);
         QCOMPARE(store.slotCount(), qMin<qsizetype>(histNum, slotCount + 1));
     }
@@ -406,9 +424,9 @@ private slots:
         }
         SettingsStore store;
         store.setDefaults();
-        store.set(u"History"_s, 0, false);
-        store.set(u"HistString"_s, 0, u"A,B"_s);
-        QVERIFY(!store.load(path));
+        basParam::SetParam(store, u"History"_s, 0, false);
+        basParam::SetParam(store, u"HistString"_s, 0, u"A,B"_s);
+        QVERIFY(!basParam::LoadParams(store, path));
         QCOMPARE(dump(store), kDefaults);
     }
 };

@@ -36,7 +36,7 @@ SettingsStore storeAfter(const QStringList &steps)
     store.setDefaults();
     for (const QString &step : steps) {
         const qsizetype eq = step.indexOf(u'=');
-        store.set(step.left(eq), 0, step.mid(eq + 1));
+        basParam::SetParam(store, step.left(eq), 0, step.mid(eq + 1));
     }
     return store;
 }
@@ -129,15 +129,15 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"tolvo.ini"_s);
         PromptsDouble prompts;
-        QVERIFY(storeAfter(steps).save(path, prompts));
+        QVERIFY(basParam::SaveParams(storeAfter(steps), path, prompts));
         QCOMPARE(readAll(path), expected);
         QVERIFY(prompts.shown.isEmpty());
 
         // What the writer wrote reads back to a store that writes it again.
         SettingsStore reread;
-        QVERIFY(reread.load(path));
+        QVERIFY(basParam::LoadParams(reread, path));
         const QString again = dir.filePath(u"again.ini"_s);
-        QVERIFY(reread.save(again, prompts));
+        QVERIFY(basParam::SaveParams(reread, again, prompts));
         QCOMPARE(readAll(again), expected);
     }
 
@@ -146,7 +146,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = writeBytes(dir, u"tolvo.ini"_s, QByteArray(100000, 'x'));
         PromptsDouble prompts;
-        QVERIFY(storeAfter({}).save(path, prompts));
+        QVERIFY(basParam::SaveParams(storeAfter({}), path, prompts));
         QCOMPARE(readAll(path), kDefaultFile);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{u"tolvo.ini"_s});
     }
@@ -241,7 +241,7 @@ private slots:
             if (ui.shown.size() == fixAtPrompt)
                 fix();
         };
-        const bool result = storeAfter({}).save(path, ui);
+        const bool result = basParam::SaveParams(storeAfter({}), path, ui);
         const QByteArray after = readAll(path);
         const QStringList left = QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
         fix();
@@ -251,7 +251,7 @@ private slots:
         for (const PromptsDouble::Shown &s : ui.shown) {
             QCOMPARE(s.kind, PromptsDouble::Shown::RetryCancel);
             QCOMPARE(s.title, u"エラー"_s);
-            QCOMPARE(s.text, u"設定ファイルの書き込みに失敗しました。\r\n"_s + path);
+            QCOMPARE(s.text, u"設定ファイルの書き込みに失敗しました。\n"_s + path);
         }
         // Whole new file or the old one byte for byte, and no temporary left.
         QCOMPARE(after, saved ? kDefaultFile : before);
@@ -267,13 +267,13 @@ private slots:
         PromptsDouble ui;
         for (int i = 0; i < 3; ++i)
             ui.answers.enqueue(Prompts::Answer::Retry);
-        QVERIFY(!storeAfter({}).save(path, ui));
+        QVERIFY(!basParam::SaveParams(storeAfter({}), path, ui));
         cp932::simulateMissingConverter(false);
         QCOMPARE(ui.shown.size(), 1);
         QCOMPARE(ui.shown[0].kind, PromptsDouble::Shown::Message);
         QCOMPARE(ui.shown[0].icon, Prompts::Icon::Error);
         QCOMPARE(ui.shown[0].title, u"エラー"_s);
-        QVERIFY2(ui.shown[0].text.startsWith(u"設定ファイルの書き込みに失敗しました。\r\n"_s + path + u"\r\n"_s),
+        QVERIFY2(ui.shown[0].text.startsWith(u"設定ファイルの書き込みに失敗しました。\n"_s + path + u'\n'),
                  qPrintable(ui.shown[0].text));
         QCOMPARE(readAll(path), kOldFile);
     }
@@ -290,9 +290,9 @@ private slots:
         QByteArray bytesA, bytesB;
         {
             PromptsDouble ui;
-            QVERIFY(a.save(path, ui));
+            QVERIFY(basParam::SaveParams(a, path, ui));
             bytesA = readAll(path);
-            QVERIFY(b.save(path, ui));
+            QVERIFY(basParam::SaveParams(b, path, ui));
             bytesB = readAll(path);
         }
         pid_t children[2];
@@ -303,7 +303,7 @@ private slots:
                 SilentPrompts none;
                 bool ok = true;
                 for (int round = 0; round < 300; ++round)
-                    ok = (i == 0 ? a : b).save(path, none) && ok;
+                    ok = basParam::SaveParams(i == 0 ? a : b, path, none) && ok;
                 ::_exit(ok ? 0 : 1);
             }
         }

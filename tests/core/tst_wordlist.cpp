@@ -37,7 +37,7 @@ private slots:
         QFETCH(QString, expected);
         WordList list;
         list.loadText(words);
-        QCOMPARE(PartnerWordsText(letters.split(QString(), Qt::SkipEmptyParts), list, u'出'), expected);
+        QCOMPARE(partnerWordsText(letters.split(QString(), Qt::SkipEmptyParts), list, u'出'), expected);
     }
 
     void missingFile()

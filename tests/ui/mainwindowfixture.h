@@ -55,14 +55,14 @@ struct MainWindowFixture
     bool loadDictionary(const QStringList &lines)
     {
         const QString path = writeBytes(dir, u"tolvo.dic"_s, sjis(lines.join(u"\r\n"_s) + u"\r\n"_s));
-        return LoadDictionaryFile(path, dictionary, prompts);
+        return LoadDictionary(path, dictionary, prompts);
     }
 
     // Defaults, then these settings-file lines over them.
     void loadSettings(const QStringList &lines)
     {
         writeBytes(dir, u"tolvo.ini"_s, sjis(u"[tolvo]\r\n\r\n"_s + lines.join(u"\r\n"_s) + u"\r\n"_s));
-        settings.load(settingsPath);
+        basParam::LoadParams(settings, settingsPath);
     }
 
     // Window: frmMain or a test's subclass with the same constructor.

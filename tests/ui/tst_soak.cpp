@@ -31,7 +31,7 @@ private slots:
         const QString shipped = QStringLiteral(TOLVO_BIN_DIR "/tolvo.dic");
         if (!QFile::exists(shipped))
             QSKIP("the generated dictionary is not built");
-        QVERIFY(LoadDictionaryFile(shipped, f.dictionary, f.prompts));
+        QVERIFY(LoadDictionary(shipped, f.dictionary, f.prompts));
         frmMain &window = f.open();
         QAction *find = f.action(u"mnuEditFind"_s);
 

@@ -92,8 +92,8 @@ void TestStartup::noDictionaryNoWindow()
         writeBytes(*dir, u"tolvo.ini"_s, settings);
 
     PromptsDouble prompts;
-    const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
-    QVERIFY(!window);
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts, files);
+    QVERIFY(!run->window);
     QCOMPARE(prompts.shown.size(), 1);
     QCOMPARE(prompts.shown.first().title, u"エラー"_s);
     QCOMPARE(prompts.shown.first().icon, Prompts::Icon::Error);
@@ -103,19 +103,20 @@ void TestStartup::noDictionaryNoWindow()
     if (withSettings)
         QCOMPARE(readAll(files.settings), settings);
     // The settings were read all the same, before the dictionary.
-    QCOMPARE(basParam::Store().histNum(), withSettings ? 3 : 6);
+    QCOMPARE(run->settings.histNum(), withSettings ? 3 : 6);
 }
 
 void TestStartup::firstRunWithDefaults()
 {
     writeBytes(*dir, u"tolvo.dic"_s, sjis(workedExampleLines().join(u"\r\n"_s)));
     PromptsDouble prompts;
-    std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts, files);
+    frmMain *window = run->window.get();
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(prompts.shown.isEmpty());
     QCOMPARE(HelpFilePath(), files.help);
-    QCOMPARE(basMain::Dictionary().lineCount(), 6);
+    QCOMPARE(run->dictionary.lineCount(), 6);
 
     QStringList boxes;
     for (int i = 0; i < 6; ++i)
@@ -133,7 +134,8 @@ void TestStartup::savedStateComesBack()
     writeBytes(*dir, u"tolvo.dic"_s, sjis(workedExampleLines().join(u"\r\n"_s)));
     writeBytes(*dir, u"tolvo.ini"_s, sjis(u"[tolvo]\r\n\r\nHistory=False\r\nHistNum=6\r\nHistString=版身,出\r\n"_s));
     PromptsDouble prompts;
-    std::unique_ptr<frmMain> window = basMain::RunApplication(prompts, files);
+    const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts, files);
+    frmMain *window = run->window.get();
     QVERIFY(window);
     QCOMPARE(window->outerHeight(), 3810 / 15);
     QVERIFY(!window->findChild<QAction *>(u"mnuEditHistory"_s)->isChecked());

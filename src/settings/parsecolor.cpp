@@ -1,4 +1,4 @@
-#include "app/parsecolor.h"
+#include "settings/parsecolor.h"
 #include "platform/value.h"
 
 quint32 ParseColor(const QString &text)
