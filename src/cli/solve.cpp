@@ -1,0 +1,255 @@
+#include "cli/solve.h"
+
+#include "dictionary/dictionary.h"
+#include "platform/datafile.h"
+#include "platform/textfile.h"
+#include "search/searchengine.h"
+#include "search/wordlist.h"
+
+#include <QFile>
+
+#include <cerrno>
+
+using namespace Qt::StringLiterals;
+
+namespace solve {
+
+namespace {
+
+void writeText(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+// The results' stream. Output that was lost (a full disk, a reader that went
+// away) must not pass for an answer, so it keeps why it first lost something.
+class Output
+{
+public:
+    explicit Output(FILE *stream) : m_stream(stream) {}
+
+    void write(const QString &text)
+    {
+        const QByteArray bytes = text.toUtf8();
+        if (fwrite(bytes.constData(), 1, size_t(bytes.size()), m_stream) != size_t(bytes.size()) && m_errno == 0)
+            m_errno = errno;
+    }
+    bool failed() const { return ferror(m_stream) != 0; }
+
+    // Flushes; false, with the message on error, when anything was lost.
+    bool written(FILE *error)
+    {
+        if (fflush(m_stream) != 0 && m_errno == 0)
+            m_errno = errno;
+        if (!failed())
+            return true;
+        writeText(error, QStringLiteral(u"tolvo-solve: 結果を書き込めませんでした。") + textfile::describeErrno(m_errno)
+                             + u'\n');
+        return false;
+    }
+
+private:
+    FILE *m_stream;
+    int m_errno = 0;
+};
+
+int usageError(FILE *error, const QString &why)
+{
+    writeText(error, u"tolvo-solve: " + why + u"\n" + QStringLiteral(u"詳しくは tolvo-solve --help を見てください。\n"));
+    return 2;
+}
+
+// Reads the dictionary into store; the message for standard error when it
+// keeps no line, else empty.
+QString dictionaryFailure(const QString &path, DictionaryStore &store)
+{
+    textfile::FileError error;
+    switch (readDictionaryFile(path, store, &error)) {
+    case DictionaryLoad::OpenFailed:
+        return dictionaryOpenFailedText(error) + u"\n" + path + u"\n";
+    case DictionaryLoad::NoLines:
+        return dictionaryEmptyText() + u"\n" + path + u"\n";
+    case DictionaryLoad::Loaded:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+Options parseArguments(const QStringList &args)
+{
+    Options options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == u"-h" || a == u"--help") {
+            options.help = true;
+            return options;
+        }
+        if (a == u"-d" || a == u"--dictionary") {
+            if (i + 1 >= args.size()) {
+                options.usageError = QStringLiteral(u"-d には辞書ファイルを指定してください。");
+                return options;
+            }
+            options.dictionaryPath = args[++i];
+        } else if (a == u"--words") {
+            options.showWords = true;
+        } else if (a.startsWith(u"--dictionary=")) {
+            options.dictionaryPath = a.mid(13);
+        } else if (a == u"--") {
+            options.puzzles += args.mid(i + 1);
+            options.readStdin = false;
+            break;
+        } else if (a.startsWith(u'-') && a.size() > 1) {
+            options.usageError = QStringLiteral(u"不明なオプションです: ") + a;
+            return options;
+        } else {
+            options.puzzles += a;
+            options.readStdin = false;
+        }
+    }
+    return options;
+}
+
+QStringList letterBoxes(const QString &puzzle)
+{
+    QStringList boxes;
+    for (qsizetype i = 0; i < puzzle.size(); ++i) {
+        const qsizetype len = puzzle[i].isHighSurrogate() && i + 1 < puzzle.size() ? 2 : 1;
+        boxes += puzzle.mid(i, len);
+        i += len - 1;
+    }
+    return boxes;
+}
+
+QStringList readPuzzles(QIODevice &in)
+{
+    QStringList puzzles;
+    for (;;) {
+        const QByteArray raw = in.readLine();
+        if (raw.isEmpty())
+            break;
+        QString line = QString::fromUtf8(raw);
+        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        puzzles += tab < 0 ? line : line.left(tab);
+    }
+    return puzzles;
+}
+
+QString resultLine(const QString &puzzle, const SearchResult &result)
+{
+    QStringList listed;
+    for (const Candidate &c : result.listed())
+        listed += QString(c.kanji) + u':' + QString::number(c.hits);
+    return puzzle + u'\t' + result.answer() + u'\t' + listed.join(u' ') + u'\n';
+}
+
+QString wordLines(const QStringList &boxes, const QString &answer, const WordList &words)
+{
+    QString lines;
+    for (const QString &letter : boxes) {
+        if (letter.isEmpty())
+            continue;
+        const auto word = letter.size() == 1 ? words.find(letter[0], answer[0]) : std::nullopt;
+        lines += word ? u'\t' + word->spelling + u'\t' + word->readings + u'\n' : u"\t\t\n"_s;
+    }
+    return lines;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [--words] [文字...]\n"
+        u"Usage:  tolvo-solve [-d|--dictionary FILE] [--words] [LETTERS...]\n"
+        u"\n"
+        u"与えられた漢字（最大六文字）のすべてと二字熟語を作る漢字を辞書から探します。\n"
+        u"Finds the kanji that forms a two-kanji word with every given kanji.\n"
+        u"\n"
+        u"  文字 / LETTERS  一つの引数が一問です。その文字が文字欄 0, 1, … に順に入ります（七文字以上は誤り）。\n"
+        u"                  Each argument is one puzzle; its characters fill the letter boxes\n"
+        u"                  0, 1, … in order (more than six characters is an error).\n"
+        u"                  引数がなければ標準入力から一行一問で読みます（タブ以降、空行、# で始まる行は無視）。\n"
+        u"                  Without arguments, reads one puzzle per line from standard input\n"
+        u"                  (text after a TAB, blank lines and lines starting with # are ignored).\n"
+        u"  -d, --dictionary 辞書ファイル（既定: プログラムと同じフォルダの tolvo.dic）\n"
+        u"                  the dictionary (default: tolvo.dic beside the program)\n"
+        u"  --words         答えの下に、空でない文字ごとに一行、<TAB>熟語<TAB>読み（・区切り）を出します。\n"
+        u"                  熟語と読みはプログラムと同じフォルダの tolvo.words から（なければ終了コード 2）。\n"
+        u"                  after each answer, one line per non-empty letter: <TAB>word<TAB>readings\n"
+        u"                  joined by \"・\", from tolvo.words beside the program (exit 2 without it).\n"
+        u"  -h, --help      この説明 / this help\n"
+        u"\n"
+        u"出力 / Output (UTF-8): 一問につき一行 / one line per puzzle:\n"
+        u"  文字<TAB>答え<TAB>候補:ヒット数 …   letters<TAB>answer<TAB>kanji:hits …\n"
+        u"  例 / example:  tolvo-solve 続家版露身発  →  続家版露身発<TAB>出<TAB>出:6 …\n"
+        u"  答えがなければ二番目の欄は空です。The answer field is empty when there is none.\n"
+        u"\n"
+        u"終了コード / Exit status: 0 すべてに答えあり / every puzzle answered;\n"
+        u"  1 答えのない問題あり / some puzzle has no answer;\n"
+        u"  2 使い方の誤り、辞書（または単語ファイル）を読めない、結果を書き込めない /\n"
+        u"    usage error, unreadable dictionary (or words file), or output that cannot be written.\n")
+        + u"\ntolvo-solve " + versionText() + u"\n";
+}
+
+int run(const Options &options, FILE *input, FILE *output, FILE *error)
+{
+    Output out(output);
+    if (options.help) {
+        out.write(helpText());
+        return out.written(error) ? 0 : 2;
+    }
+    if (!options.usageError.isEmpty())
+        return usageError(error, options.usageError);
+
+    QStringList puzzles = options.puzzles;
+    if (options.readStdin) {
+        QFile in;
+        if (!in.open(input, QIODevice::ReadOnly))
+            return usageError(error, QStringLiteral(u"標準入力を読めません。"));
+        puzzles += readPuzzles(in);
+    }
+    for (const QString &p : puzzles)
+        if (letterBoxes(p).size() > kLetterBoxCount)
+            return usageError(error, QStringLiteral(u"一問の文字は六文字までです: ") + p);
+
+    const QString dictionaryPath =
+        options.dictionaryPath.isEmpty() ? DataFilePath(QStringLiteral(".dic")) : options.dictionaryPath;
+    DictionaryStore dictionary;
+    if (const QString failure = dictionaryFailure(dictionaryPath, dictionary); !failure.isEmpty()) {
+        writeText(error, failure);
+        return 2;
+    }
+
+    WordList words;
+    if (options.showWords) {
+        const QString wordsPath = DataFilePath(QStringLiteral(".words"));
+        if (!words.load(wordsPath)) {
+            writeText(error, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
+            return 2;
+        }
+    }
+
+    SearchEngine engine;
+    bool allAnswered = true;
+    for (const QString &puzzle : puzzles) {
+        const QStringList boxes = letterBoxes(puzzle);
+        FixedLetters hooks(boxes);
+        const SearchResult result = engine.run(dictionary, hooks);
+        out.write(resultLine(puzzle, result));
+        if (options.showWords && result.hasAnswer())
+            out.write(wordLines(boxes, result.answer(), words));
+        allAnswered = allAnswered && result.hasAnswer();
+        if (out.failed())
+            break;   // no one gets the rest
+    }
+    if (!out.written(error))
+        return 2;
+    return allAnswered ? 0 : 1;
+}
+
+} // namespace solve

@@ -1,0 +1,112 @@
+// tolvo-solve's command line, puzzle reading and result line, without the process.
+#include "cli/solve.h"
+#include "search/searchengine.h"
+
+#include <QBuffer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestSolve : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parseArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("puzzles");
+        QTest::addColumn<QString>("dictionary");
+        QTest::addColumn<QString>("flags");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no arguments: standard input") << QStringList() << QStringList() << QString() << u"stdin"_s
+                                                      << QString();
+        QTest::newRow("options between puzzles") << QStringList{u"続"_s, u"-d"_s, u"x.dic"_s, u"--words"_s, u"家"_s}
+                                                 << QStringList{u"続"_s, u"家"_s} << u"x.dic"_s << u"words"_s << QString();
+        QTest::newRow("--dictionary=") << QStringList{u"--dictionary=a b.dic"_s} << QStringList() << u"a b.dic"_s
+                                       << u"stdin"_s << QString();
+        QTest::newRow("after --, options are puzzles") << QStringList{u"--"_s, u"-x"_s, u"--help"_s}
+                                                       << QStringList{u"-x"_s, u"--help"_s} << QString() << QString()
+                                                       << QString();
+        QTest::newRow("a lone dash is a puzzle") << QStringList{u"-"_s} << QStringList{u"-"_s} << QString() << QString()
+                                                 << QString();
+        QTest::newRow("help ends the reading") << QStringList{u"--help"_s, u"--bogus"_s} << QStringList() << QString()
+                                               << u"help stdin"_s << QString();
+        QTest::newRow("unknown option before help") << QStringList{u"--bogus"_s, u"-h"_s} << QStringList() << QString()
+                                                    << u"stdin"_s << u"不明なオプションです: --bogus"_s;
+        QTest::newRow("-d without file") << QStringList{u"続"_s, u"-d"_s} << QStringList{u"続"_s} << QString()
+                                         << QString() << u"-d には辞書ファイルを指定してください。"_s;
+        QTest::newRow("--dictionary without file") << QStringList{u"--dictionary"_s} << QStringList() << QString()
+                                                   << u"stdin"_s << u"-d には辞書ファイルを指定してください。"_s;
+    }
+    void parseArguments()
+    {
+        QFETCH(QStringList, args);
+        const solve::Options options = solve::parseArguments(args);
+        QTEST(options.puzzles, "puzzles");
+        QTEST(options.dictionaryPath, "dictionary");
+        QStringList flags;
+        if (options.showWords)
+            flags += u"words"_s;
+        if (options.help)
+            flags += u"help"_s;
+        if (options.readStdin)
+            flags += u"stdin"_s;
+        QTEST(flags.join(u' '), "flags");
+        QTEST(options.usageError, "error");
+    }
+
+    void letterBoxes_data()
+    {
+        QTest::addColumn<QString>("puzzle");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("basic plane") << u"続家"_s << QStringList{u"続"_s, u"家"_s};
+        QTest::newRow("outside the basic plane: one box each, six not twelve")
+            << u"𠮷続𠮷𠮷𠮷𠮷"_s << QStringList{u"𠮷"_s, u"続"_s, u"𠮷"_s, u"𠮷"_s, u"𠮷"_s, u"𠮷"_s};
+        QTest::newRow("a lone half is a box of its own")
+            << QString(QChar(0xDFB7) + u"続"_s + QChar(0xD842)) << QStringList{QChar(0xDFB7), u"続"_s, QChar(0xD842)};
+    }
+    void letterBoxes()
+    {
+        QFETCH(QString, puzzle);
+        QTEST(solve::letterBoxes(puzzle), "boxes");
+    }
+
+    void readPuzzles_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QStringList>("puzzles");
+        QTest::newRow("comment, blank line, text after a TAB")
+            << u"# 出\n続家\t出\n\n露\n"_s.toUtf8() << QStringList{u"続家"_s, u"露"_s};
+        QTest::newRow("CR LF, and a last line without its end")
+            << u"続\r\n\r\n家"_s.toUtf8() << QStringList{u"続"_s, u"家"_s};
+        QTest::newRow("# only at the start") << u"続#\n #家\n"_s.toUtf8() << QStringList{u"続#"_s, u" #家"_s};
+    }
+    void readPuzzles()
+    {
+        QFETCH(QByteArray, input);
+        QBuffer in(&input);
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QTEST(solve::readPuzzles(in), "puzzles");
+    }
+
+    // Only the candidates that reach half of the letters are printed.
+    void resultLine_data()
+    {
+        QTest::addColumn<qsizetype>("answerIndex");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("answer") << qsizetype(0) << u"続家露\t出\t出:3 後:2\n"_s;
+        QTest::newRow("no answer: the field stays empty") << qsizetype(-1) << u"続家露\t\t出:3 後:2\n"_s;
+    }
+    void resultLine()
+    {
+        SearchResult result;
+        result.activeLetterCount = 3;
+        result.candidates = {{u'出', 3}, {u'鳥', 1}, {u'後', 2}};
+        QFETCH(qsizetype, answerIndex);
+        result.answerIndex = answerIndex;
+        QTEST(solve::resultLine(u"続家露"_s, result), "line");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSolve)
+#include "tst_solve.moc"
