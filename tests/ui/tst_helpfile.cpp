@@ -1,7 +1,7 @@
 // The help file format the viewer reads, and the help file the build ships.
 #include "appinfo.h"
 #include "ui/frmabout.h"
-#include "ui/helpviewer.h"
+#include "ui/helpdocument.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>
