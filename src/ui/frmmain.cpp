@@ -2,7 +2,9 @@
 #include "dictionary/dictionary.h"
 #include "platform/prompts.h"
 #include "platform/runtimeerror.h"
+#include "platform/windowsfonts.h"
 #include "settings/basparam.h"
+#include "ui/appicon.h"
 #include "ui/fonts.h"
 #include "ui/helpabout.h"
 #include "ui/letterbox.h"
@@ -65,7 +67,7 @@ private:
 
 QFont gothic(int points)
 {
-    QFont f(u"ＭＳ Ｐゴシック"_s);
+    QFont f(pGothicFace());
     f.setPointSize(points);
     f.setWeight(QFont::Normal);
     return f;
@@ -200,13 +202,10 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
       m_settingsPath(settingsPath)
 {
     initResources();
-    InstallFontSubstitutions();
+    installFontSubstitutions();
     setObjectName(u"frmMain"_s);
     setWindowTitle(u"ヴェルモラ支援ソフト"_s);
-    QIcon icon;
-    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
-    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
-    setWindowIcon(icon);
+    setWindowIcon(appIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(gothic(9));

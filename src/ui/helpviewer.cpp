@@ -1,11 +1,11 @@
 #include "ui/helpviewer.h"
 
 #include "app/datafile.h"
+#include "ui/appicon.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QHBoxLayout>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -38,10 +38,7 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(u"HelpViewer"_s);
     setWindowTitle(u"ヘルプ - "_s + ProductName());
-    QIcon icon;
-    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
-    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
-    setWindowIcon(icon);
+    setWindowIcon(appIcon());
     resize(840, 600);
 
     // Navigation row above the text, as in the Windows help window.

@@ -48,7 +48,7 @@ private slots:
 
 void TestLetterBox::initTestCase()
 {
-    InstallFontSubstitutions();
+    installFontSubstitutions();
 }
 
 void TestLetterBox::holdsOneCharacter_data()
