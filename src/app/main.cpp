@@ -7,7 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    InstallQtTranslation(app);
+    installQtTranslation(app);
     MessageBoxPrompts prompts;
     const std::unique_ptr<frmMain> window = basMain::RunApplication(prompts);
     if (!window)

@@ -3,7 +3,6 @@
 #include "dictionary/dictionary.h"
 #include "settings/basparam.h"
 #include "ui/frmmain.h"
-#include "ui/helpabout.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +15,6 @@ namespace basMain {
 
 std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &files)
 {
-    ::SetHelpFilePath(files.help);
     // Whatever the settings file holds or lacks, start-up goes on.
     basParam::Store().load(files.settings);
     if (!LoadDictionaryFile(files.dictionary, Dictionary(), prompts))
@@ -25,6 +23,7 @@ std::unique_ptr<frmMain> RunApplication(Prompts &prompts, const StartupFiles &fi
     WordList words;
     words.loadLater(files.words);
     window->setWords(std::move(words));
+    window->setHelpFilePath(files.help);
     window->show();
     return window;
 }

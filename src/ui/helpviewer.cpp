@@ -26,12 +26,6 @@ namespace {
 
 constexpr int kAnchorRole = Qt::UserRole;
 
-QPointer<HelpViewer> &theViewer()
-{
-    static QPointer<HelpViewer> viewer;
-    return viewer;
-}
-
 } // namespace
 
 HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
@@ -142,14 +136,8 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     });
 }
 
-HelpViewer *HelpViewer::instance()
+void HelpViewer::showContents(QPointer<HelpViewer> &viewer, const QString &path)
 {
-    return theViewer();
-}
-
-HelpViewer *HelpViewer::showContents(const QString &path)
-{
-    QPointer<HelpViewer> &viewer = theViewer();
     if (!viewer) {
         viewer = new HelpViewer;
         viewer->setAttribute(Qt::WA_DeleteOnClose);
@@ -164,7 +152,6 @@ HelpViewer *HelpViewer::showContents(const QString &path)
     viewer->activateWindow();
     // Loaded anew each time: the file may have been replaced meanwhile.
     viewer->openFile(path);
-    return viewer;
 }
 
 bool HelpViewer::openFile(const QString &path)

@@ -25,11 +25,9 @@ class HelpViewer : public QWidget
 public:
     explicit HelpViewer(QWidget *parent = nullptr);
 
-    // Opens the help file at its contents: the one viewer, created when
-    // needed, brought to the front. Returns it.
-    static HelpViewer *showContents(const QString &path);
-    // The open viewer, or null.
-    static HelpViewer *instance();
+    // Opens the help file at its contents in viewer, created there when it
+    // is empty, and brings it to the front.
+    static void showContents(QPointer<HelpViewer> &viewer, const QString &path);
 
     // Loads path and shows its first topic with the contents page in front.
     // False when it cannot, after saying so.

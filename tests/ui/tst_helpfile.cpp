@@ -2,6 +2,7 @@
 #include "appinfo.h"
 #include "ui/frmabout.h"
 #include "ui/helpdocument.h"
+#include "ui/helpviewer.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>
