@@ -19,7 +19,7 @@ QString VersionText(int major, int minor, int revision)
         + u" (Build: "_s + QString::number(revision) + u')';
 }
 
-QString CopyrightText()
+QString copyrightText()
 {
     // Each line fits the label's 209 pixels in its bold 9.75-point face,
     // which is why the data credits (EDICT and KANJIDIC, and UniDic's word
@@ -100,7 +100,7 @@ void frmAbout::load()
 {
     lblVersion->setText(VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
                                     appinfo::kVersionRevision));
-    lblCopyright->setText(CopyrightText());
+    lblCopyright->setText(copyrightText());
 }
 
 void frmAbout::centreOverOwner()

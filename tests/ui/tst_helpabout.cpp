@@ -319,7 +319,7 @@ void TestHelpAbout::aboutReloadsLabels()
     QVERIFY(second);
     QCOMPARE(second->lblVersion->text(), VersionText(appinfo::kVersionMajor, appinfo::kVersionMinor,
                                                      appinfo::kVersionRevision));
-    QCOMPARE(second->lblCopyright->text(), CopyrightText());
+    QCOMPARE(second->lblCopyright->text(), copyrightText());
 }
 
 void TestHelpAbout::aboutCentredOverOwner_data()
