@@ -6,7 +6,7 @@
 //   txt  a letter box: LetterBox, a QLineEdit
 //   lbl  QLabel               lsv  QTreeWidget (list view with columns)
 //   pbr  QProgressBar         mnu  QMenu, or a QAction on one
-//   pic  PictureBox, a QFrame with a persistent picture
+//   pic  PictureBox, a QFrame with a persistent picture; QLabel (picIcon)
 //   cmd  QPushButton
 #include "search/searchengine.h"
 #include "search/wordlist.h"
