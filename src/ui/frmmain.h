@@ -95,10 +95,12 @@ private:
     void formLoad();
     void formUnload();
     void formKeyPress(int keyAscii);
-    void applyHistoryPanel(bool shown);
-    void popupHistoryMenu(QObject *watched, QEvent *event);
     void setOuterHeightTwips(int twips);
     void fitOuterHeight();
+    // The history panel, in historypanel.cpp.
+    void applyHistoryPanel(bool shown);
+    void popupHistoryMenu(QObject *watched, QEvent *event);
+    // The search, in mainsearch.cpp.
     void runSearch();
     void reportSearchFailure(int number, const QString &description);
     void drawProgressNow();
