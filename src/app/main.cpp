@@ -8,7 +8,7 @@ int main(int argc, char *argv[])
 {
     pickInputMethodModule();
     QApplication app(argc, argv);
-    InstallQtTranslation(app);
+    installQtTranslation(app);
     MessageBoxPrompts prompts;
     const std::unique_ptr<ApplicationRun> run = basMain::RunApplication(prompts);
     if (!run->window)

@@ -1,7 +1,6 @@
 #include "app/runapplication.h"
 #include "platform/datafile.h"
 #include "ui/frmmain.h"
-#include "ui/helpabout.h"
 
 using namespace Qt::StringLiterals;
 
@@ -42,7 +41,6 @@ namespace basMain {
 
 std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFiles &files)
 {
-    ::SetHelpFilePath(files.help);
     auto run = std::make_unique<ApplicationRun>();
     // Whatever the settings file holds or lacks, start-up goes on.
     basParam::LoadParams(run->settings, files.settings);
@@ -52,6 +50,7 @@ std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFi
     WordList words;
     words.loadLater(files.words);
     run->window->setWords(std::move(words));
+    run->window->setHelpFilePath(files.help);
     run->window->show();
     return run;
 }

@@ -3,6 +3,7 @@
 #include "platform/datafile.h"
 #include "platform/runtimeerror.h"
 #include "platform/textfile.h"
+#include "platform/windowsfonts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +16,7 @@ namespace {
 
 const QString kDefaultLetters = u"続家版露身発"_s;
 const QString kDefaultResult = u"出"_s;
-const QString kDefaultFontName = u"ＭＳ Ｐゴシック"_s;
+const QString kDefaultFontName = pGothicFace();
 const QString kDefaultFontColor = u"000000000"_s;
 constexpr qint32 kDefaultHistNum = 6;
 constexpr qint32 kDefaultFontSize = 24;

@@ -1,17 +1,18 @@
 #include "ui/frmabout.h"
 
 #include "platform/datafile.h"
+#include "platform/windowsfonts.h"
+#include "ui/appicon.h"
 #include "ui/fonts.h"
 
 #include <QFont>
-#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
 
-QString CopyrightText()
+QString copyrightText()
 {
     // Each line fits the label's 209 pixels in its bold 9.75-point face,
     // which is why the data credits (EDICT and KANJIDIC, and UniDic's word
@@ -22,15 +23,6 @@ QString CopyrightText()
 }
 
 namespace {
-
-// The program icon the main window shows too, from the shared resources.
-QIcon programIcon()
-{
-    QIcon icon;
-    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
-    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
-    return icon;
-}
 
 QFont layoutFont(const QString &face, qreal points, QFont::Weight weight)
 {
@@ -60,10 +52,10 @@ frmAbout::frmAbout(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                          | Qt::WindowCloseButtonHint)
 {
-    InstallFontSubstitutions();
+    installFontSubstitutions();
     setObjectName(u"frmAbout"_s);
     setWindowTitle(u"バージョン情報"_s);
-    setWindowIcon(programIcon());
+    setWindowIcon(appIcon());
     setFixedSize(241, 169);
     // Closing the box discards it; the next Help > About loads a fresh one.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -82,14 +74,14 @@ frmAbout::frmAbout(QWidget *owner)
     picIcon = new QLabel(this);
     picIcon->setObjectName(u"picIcon"_s);
     picIcon->setGeometry(16, 16, 32, 32);
-    picIcon->setPixmap(programIcon().pixmap(32, 32));
+    picIcon->setPixmap(appIcon().pixmap(32, 32));
 
     lblCopyright = makeLabel(this, "lblCopyright", QRect(16, 72, 209, 49),
-                             layoutFont(u"ＭＳ Ｐゴシック"_s, 9.75, QFont::Bold), darkBlue);
+                             layoutFont(pGothicFace(), 9.75, QFont::Bold), darkBlue);
     lblVersion = makeLabel(this, "lblVersion", QRect(64, 40, 155, 15),
-                           layoutFont(u"ＭＳ Ｐゴシック"_s, 9.75, QFont::Normal), darkRed);
+                           layoutFont(pGothicFace(), 9.75, QFont::Normal), darkRed);
     lblTitle = makeLabel(this, "lblTitle", QRect(64, 16, 157, 23),
-                         layoutFont(u"ＭＳ ゴシック"_s, 12, QFont::Bold), darkRed);
+                         layoutFont(gothicFace(), 12, QFont::Bold), darkRed);
     lblTitle->setText(u"ヴェルモラ支援"_s);
 
     cmdOK->setFocus();
@@ -100,7 +92,7 @@ frmAbout::frmAbout(QWidget *owner)
 void frmAbout::load()
 {
     lblVersion->setText(u"Version "_s + versionText());
-    lblCopyright->setText(CopyrightText());
+    lblCopyright->setText(copyrightText());
 }
 
 void frmAbout::centreOverOwner()

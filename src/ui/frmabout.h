@@ -6,7 +6,7 @@ class QPushButton;
 
 // The three lines of the copyright label: our own notice, then the credit
 // for the dictionary data (its licence asks for it wherever it is shown).
-QString CopyrightText();
+QString copyrightText();
 
 // The About box: fixed layout in pixels, one OK button that is both the
 // default and the cancel button, and a load sequence that fills the version

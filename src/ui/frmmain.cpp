@@ -1,10 +1,16 @@
 #include "ui/frmmain.h"
+#include "ui/formsteps.h"
+#include "platform/datafile.h"
 #include "dictionary/dictionary.h"
 #include "platform/prompts.h"
 #include "platform/runtimeerror.h"
+#include "platform/windowsfonts.h"
 #include "settings/basparam.h"
+#include "ui/appicon.h"
 #include "ui/fonts.h"
+#include "ui/frmabout.h"
 #include "ui/helpabout.h"
+#include "ui/helpviewer.h"
 #include "ui/letterbox.h"
 #include "settings/parsecolor.h"
 #include "search/partnerletters.h"
@@ -12,8 +18,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QElapsedTimer>
-#include <QFocusEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -22,7 +26,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
-#include <QScopeGuard>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QtMath>
@@ -65,7 +68,7 @@ private:
 
 QFont gothic(int points)
 {
-    QFont f(u"ＭＳ Ｐゴシック"_s);
+    QFont f(pGothicFace());
     f.setPointSize(points);
     f.setWeight(QFont::Normal);
     return f;
@@ -121,75 +124,7 @@ bool isForm(const QWidget *w)
     }
 }
 
-// A step of the load sequence: a failure ends the step, silently.
-template <typename Step>
-void attempt(Step &&step)
-{
-    try {
-        step();
-    } catch (const RuntimeError &) {
-    }
-}
-
-// The edge of a handler that Qt calls. Our own errors stop here: the step
-// that raised one has reported what it must. Anything else is a fault we
-// cannot recover from; the caller being noexcept, it ends the program at
-// once rather than unwinding through Qt.
-template <typename Body>
-void atEdge(Body &&body)
-{
-    try {
-        body();
-    } catch (const RuntimeError &) {
-    }
-}
-
 } // namespace
-
-// The window's side of the search: progress, yielding, cancellation.
-class MainSearchHooks : public SearchHooks
-{
-public:
-    explicit MainSearchHooks(frmMain &window) : w(window) {}
-    ~MainSearchHooks() override { w.pbrStatus->setUpdatesEnabled(true); }
-
-    QString letterText(int box) override
-    {
-        const QString text = w.txtLetter[box]->text();
-        if (!text.isEmpty())
-            letters.append(text);
-        return text;
-    }
-    void boxStarted(int) override { setStatus(0); }
-    void lineTick(int box, qint32 line) override
-    {
-        setStatus(w.pbrStatus->value() + 50);
-        emit w.lineTicked(box, line);
-        w.m_yielding = true;
-        const auto resume = qScopeGuard([this] { w.m_yielding = false; });
-        w.yieldToEvents();
-    }
-    void letterStep() override { w.pbrLetter->setValue(w.pbrLetter->value() + 1); }
-    const bool *cancelFlag() const override { return &w.CancelRequested; }
-
-    QStringList letters;
-
-private:
-    // Drawing the bar at every tick would cost more than the scan itself:
-    // its value follows every tick, its picture at most one frame's worth.
-    void setStatus(int value)
-    {
-        const bool draw = !m_frame.isValid() || m_frame.hasExpired(kFrameMs);
-        w.pbrStatus->setUpdatesEnabled(draw);
-        w.pbrStatus->setValue(value);
-        if (draw)
-            m_frame.restart();
-    }
-
-    static constexpr qint64 kFrameMs = 16;
-    frmMain &w;
-    QElapsedTimer m_frame;
-};
 
 frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &settings,
                  const QString &settingsPath, QWidget *parent)
@@ -197,16 +132,14 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
       m_prompts(prompts),
       m_dictionary(dictionary),
       m_settings(settings),
-      m_settingsPath(settingsPath)
+      m_settingsPath(settingsPath),
+      m_helpFilePath(DataFilePath(u".hlp"_s))
 {
     initResources();
-    InstallFontSubstitutions();
+    installFontSubstitutions();
     setObjectName(u"frmMain"_s);
     setWindowTitle(u"ヴェルモラ支援ソフト"_s);
-    QIcon icon;
-    icon.addFile(u":/images/tolvo.png"_s, QSize(32, 32));
-    icon.addFile(u":/images/tolvo16.png"_s, QSize(16, 16));
-    setWindowIcon(icon);
+    setWindowIcon(appIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(gothic(9));
@@ -346,25 +279,25 @@ void frmMain::buildMenus()
     mnuPopup->menuAction()->setVisible(false);
     mnuPopupGetString = named(mnuPopup->addAction(u"読み込み"_s), u"mnuPopupGetString"_s);
 
-    connect(mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
-    connect(mnuEditFind, &QAction::triggered, this, &frmMain::mnuEditFind_Click);
+    connect(mnuFileExit, &QAction::triggered, this, &frmMain::onFileExit);
+    connect(mnuEditFind, &QAction::triggered, this, &frmMain::onEditFind);
     // The action has already turned its mark over: the new state is the mark.
     connect(mnuEditHistory, &QAction::triggered, this, [this](bool shown) { applyHistoryPanel(shown); });
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);
-    connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::mnuPopupGetString_Click);
+    connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::onPopupGetString);
 }
 
 void frmMain::setVisible(bool visible) noexcept
 {
     if (visible && !m_loaded) {
         m_loaded = true;
-        Form_Load();
+        formLoad();
     }
     QMainWindow::setVisible(visible);
 }
 
-void frmMain::Form_Load()
+void frmMain::formLoad()
 {
     attempt([&] {
         picMain->bitBlt(QPoint(16, 6), *picBackMask, picBackMask->size(),
@@ -403,7 +336,7 @@ void frmMain::Form_Load()
     attempt([&] { mnuEditHistory->trigger(); });
 }
 
-void frmMain::Form_Unload()
+void frmMain::formUnload()
 {
     // Every other window, the most recently created first: those this window
     // owns in creation order, any unowned one taken as older.
@@ -433,24 +366,25 @@ void frmMain::closeEvent(QCloseEvent *event) noexcept
     }
     if (!m_unloaded) {
         m_unloaded = true;
-        atEdge([this] { Form_Unload(); });
+        atEdge([this] { formUnload(); });
     }
     event->accept();
 }
 
-void frmMain::mnuFileExit_Click() noexcept
+void frmMain::onFileExit() noexcept
 {
     close();
 }
 
 void frmMain::onHelpContents() noexcept
 {
-    ShowHelpContents(this);
+    const QString path = m_helpFilePath;
+    showHelpContents(m_helpViewer, this, m_prompts, [&path] { return path; });
 }
 
 void frmMain::onHelpAbout() noexcept
 {
-    ShowAboutBox(this);
+    showAboutBox(m_aboutBox, this);
 }
 
 // ---- outer height ----------------------------------------------------------
@@ -514,189 +448,9 @@ void frmMain::changeEvent(QEvent *event)
         fitOuterHeight();
 }
 
-// ---- history panel -----------------------------------------------------------
-
-void frmMain::applyHistoryPanel(bool shown)
-{
-    attempt([&] {
-        setOuterHeightTwips(shown ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips);
-        lblHistory->setVisible(shown);
-        lsvHistory->setVisible(shown);
-        mnuEditHistory->setChecked(shown);
-        basParam::SetParam(m_settings, u"History"_s, 0, shown);
-    });
-}
-
-void frmMain::RefreshHistoryList()
-{
-    lsvHistory->clear();
-    lsvHistory->hide();
-    // Slots past those the store holds are free; a capacity of two billion
-    // read from a hand-edited file must not mean two billion lookups.
-    const qsizetype n = qMin<qsizetype>(toInt32(basParam::GetParam(m_settings, u"HistNum"_s, 0)), m_settings.slotCount());
-    for (qint32 i = 1; i <= n; ++i) {
-        const QString letters = toText(basParam::GetParam(m_settings, u"HistString"_s, i));
-        if (!letters.isEmpty())
-            new QTreeWidgetItem(lsvHistory, {letters, toText(basParam::GetParam(m_settings, u"RestString"_s, i))});
-    }
-    lsvHistory->setVisible(mnuEditHistory->isChecked());
-}
-
-void frmMain::mnuPopupGetString_Click() noexcept
-{
-    const QList<QTreeWidgetItem *> selected = lsvHistory->selectedItems();
-    if (selected.isEmpty())
-        return;
-    const QString letters = selected.first()->text(0);
-    for (int i = 0; i < kLetterBoxCount; ++i)
-        txtLetter[i]->setText(letters.mid(i, 1));
-    lblAnswer->clear();
-    lsvCandidate->clear();
-}
-
-// ---- search ------------------------------------------------------------------
-
-void frmMain::mnuEditFind_Click() noexcept
-{
-    if (Searching)
-        return;
-    Searching = true;
-    CancelRequested = false;
-    m_boxOpenedDuringSearch = false;
-    // The window's own focus widget: it stays the same while a message box
-    // or another program has the keyboard.
-    const QPointer<QWidget> focused = focusWidget();
-    for (LetterBox *box : txtLetter)
-        box->setEnabled(false);
-    // Disabling the boxes moved the focus on, and the search may move it
-    // again; it goes back at the end unless the user moved it meanwhile.
-    m_focusMovedByUser = false;
-
-    const auto finish = qScopeGuard([&] {
-        lsvCandidate->setVisible(true);
-        pbrLetter->hide();
-        pbrStatus->hide();
-        for (LetterBox *box : txtLetter)
-            box->setEnabled(true);
-        Searching = false;
-        // Set on an inactive window too: the box then gets the focus, and
-        // selects its text, when the window is active again.
-        if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
-            focused->setFocus(Qt::OtherFocusReason);
-        // Not every window manager gives the keyboard back to the window
-        // a closed message box belonged to.
-        if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
-            activateWindow();
-    });
-    try {
-        runSearch();
-    } catch (const RuntimeError &e) {
-        reportSearchFailure(e.number(), e.description());
-    } catch (const std::exception &) {
-        reportSearchFailure(0, u"予期しないエラーが発生しました。"_s);
-    }
-}
-
-void frmMain::runSearch()
-{
-    const qint32 lineCount = toInt32(GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
-    pbrLetter->setMaximum(kLetterBoxCount + 1);
-    pbrLetter->setValue(0);
-    pbrStatus->setMaximum(lineCount);
-    pbrStatus->setValue(0);
-    pbrLetter->show();
-    pbrStatus->show();
-
-    MainSearchHooks hooks(*this);
-    const SearchResult result = m_engine.run(m_dictionary, hooks);
-
-    if (result.cancelled) {
-        m_prompts.message(u"確認"_s, u"検索処理を中止しました。"_s, Prompts::Icon::Information);
-        lblAnswer->clear();
-        lsvCandidate->clear();
-        lsvCandidate->setEnabled(false);
-        return;
-    }
-
-    m_searchedLetters = hooks.letters;
-    if (result.hasAnswer())
-        lblAnswer->setText(result.answer());
-    lsvCandidate->clear();
-    if (!result.hasAnswer()) {
-        m_prompts.message(u"確認"_s, u"該当する単語が見つかりませんでした。"_s, Prompts::Icon::Information);
-        lblAnswer->clear();
-    }
-
-    // Filled while hidden, so that it is not redrawn for every row.
-    lsvCandidate->hide();
-    QList<QTreeWidgetItem *> rows;
-    const qint32 threshold = result.threshold();
-    for (const Candidate &c : result.candidates) {
-        if (c.hits >= threshold)
-            rows.append(new QTreeWidgetItem(QStringList{QString(c.kanji), QString::number(c.hits)}));
-    }
-    lsvCandidate->addTopLevelItems(rows);
-    lsvCandidate->show();
-    if (!rows.isEmpty()) {
-        lsvCandidate->setCurrentItem(rows.first());
-        lsvCandidate->setEnabled(true);
-    } else {
-        lsvCandidate->setEnabled(false);
-    }
-
-    QStringList boxTexts;
-    for (LetterBox *box : txtLetter)
-        boxTexts.append(box->text());
-    // A history of capacity 0 (set so in the settings file) keeps nothing;
-    // the search itself has still completed.
-    if (m_settings.histNum() > 0)
-        basParam::SetParam(m_settings, u"HistString"_s, 0, historyEntryText(boxTexts, lblAnswer->text()));
-    RefreshHistoryList();
-}
-
-void frmMain::yieldToEvents()
-{
-    QCoreApplication::processEvents();
-}
-
-void frmMain::drawProgressNow()
-{
-    // The status bar's drawing is throttled during the scan; a modal box
-    // runs its own event loop over a window whose bars must show where the
-    // search stands.
-    pbrStatus->setUpdatesEnabled(true);
-    pbrLetter->repaint();
-    pbrStatus->repaint();
-}
-
-void frmMain::noteFocusMove(QObject *watched, QEvent *event)
-{
-    // Only the user moves the focus while the search yields; activation
-    // coming back after a message box is no choice of theirs.
-    switch (static_cast<QFocusEvent *>(event)->reason()) {
-    case Qt::MouseFocusReason:
-    case Qt::TabFocusReason:
-    case Qt::BacktabFocusReason:
-    case Qt::ShortcutFocusReason:
-        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
-            m_focusMovedByUser = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void frmMain::reportSearchFailure(int number, const QString &description)
-{
-    m_prompts.message(u"エラー"_s,
-                      u"検索処理中にエラーが発生しました。\r\nErrorNo: "_s + QString::number(number) + u"\r\n"_s
-                          + description,
-                      Prompts::Icon::Error);
-}
-
 // ---- keys, mouse, tips -----------------------------------------------------------
 
-void frmMain::Form_KeyPress(int keyAscii)
+void frmMain::formKeyPress(int keyAscii)
 {
     if (keyAscii != 27 || !Searching)
         return;
@@ -747,15 +501,11 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
             auto *receiver = static_cast<QWidget *>(watched);
             // Only this window's controls; the key still reaches the control.
             if (receiver->window() == this && !isEscPropagation(event, receiver))
-                Form_KeyPress(27);
+                formKeyPress(27);
         }
         break;
     case QEvent::MouseButtonRelease:
-        if (watched == lsvHistory->viewport()) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if (mouse->button() == Qt::RightButton)
-                mnuPopup->popup(mouse->globalPosition().toPoint());
-        }
+        popupHistoryMenu(watched, event);
         break;
     case QEvent::ToolTip:
         if (watched == lsvCandidate->viewport()) {

@@ -1,4 +1,13 @@
 #pragma once
+// The names of the windows, modules and controls keep the prefixes of the
+// program this one re-creates; each stands for a Qt class here:
+//   frm  a window: QMainWindow (frmMain), QDialog (frmAbout)
+//   bas  a module: a namespace of plain functions (basMain, basParam)
+//   txt  a letter box: LetterBox, a QLineEdit
+//   lbl  QLabel               lsv  QTreeWidget (list view with columns)
+//   pbr  QProgressBar         mnu  QMenu, or a QAction on one
+//   pic  PictureBox, a QFrame with a persistent picture; QLabel (picIcon)
+//   cmd  QPushButton
 #include "search/searchengine.h"
 #include "search/wordlist.h"
 
@@ -8,6 +17,7 @@
 #include <array>
 
 class DictionaryStore;
+class HelpViewer;
 class LetterBox;
 class PictureBox;
 class Prompts;
@@ -17,6 +27,7 @@ class QMenu;
 class QProgressBar;
 class QTreeWidget;
 class SettingsStore;
+class frmAbout;
 
 // The main window: six letter boxes on a flower around the answer, the
 // candidate list, the search history, the menus. It searches through the
@@ -37,9 +48,6 @@ public:
             const QString &settingsPath, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    bool isSearching() const { return Searching; }
-    bool isCancelRequested() const { return CancelRequested; }
-
     // Rebuilds the history list from the settings store.
     void RefreshHistoryList();
 
@@ -51,25 +59,27 @@ public:
     // The words the candidates' tips show; without them the tips list letters.
     void setWords(WordList words) { m_words = std::move(words); }
 
+    // The help file Help > Search topics opens; by default the one beside
+    // the program. Start-up fixes it once.
+    void setHelpFilePath(const QString &path) { m_helpFilePath = path; }
+    const QString &helpFilePath() const { return m_helpFilePath; }
+
     // Runs the load sequence the first time the window is shown.
     void setVisible(bool visible) noexcept override;
 
     // Qt cannot carry an exception through its event and signal code, so
     // every handler of this window stops one at its edge.
 public slots:
-    void mnuFileExit_Click() noexcept;
-    void mnuEditFind_Click() noexcept;
-    void mnuPopupGetString_Click() noexcept;
+    void onFileExit() noexcept;
+    void onEditFind() noexcept;
+    void onPopupGetString() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
-signals:
-    // Before the search yields at line `line` of box `box` (every 50th line).
-    void lineTicked(int box, qint32 line);
-
 protected:
-    // The search's yield to the window system every 50 lines.
-    virtual void yieldToEvents();
+    // The search's yield to the window system before line `line` of box
+    // `box`, every 50 lines. Tests step in here.
+    virtual void yieldToEvents(int box, qint32 line);
 
     bool eventFilter(QObject *watched, QEvent *event) noexcept override;
     void closeEvent(QCloseEvent *event) noexcept override;
@@ -82,12 +92,15 @@ private:
 
     void buildControls();
     void buildMenus();
-    void Form_Load();
-    void Form_Unload();
-    void Form_KeyPress(int keyAscii);
-    void applyHistoryPanel(bool shown);
+    void formLoad();
+    void formUnload();
+    void formKeyPress(int keyAscii);
     void setOuterHeightTwips(int twips);
     void fitOuterHeight();
+    // The history panel, in historypanel.cpp.
+    void applyHistoryPanel(bool shown);
+    void popupHistoryMenu(QObject *watched, QEvent *event);
+    // The search, in mainsearch.cpp.
     void runSearch();
     void reportSearchFailure(int number, const QString &description);
     void drawProgressNow();
@@ -102,8 +115,12 @@ private:
     QString m_settingsPath;
     SearchEngine m_engine;
 
+protected:
+    // While a search runs; and once the user has asked it to stop.
     bool Searching = false;
     bool CancelRequested = false;
+
+private:
     bool m_loaded = false;
     bool m_unloaded = false;
     // While the search yields: what the user did meanwhile decides where
@@ -115,6 +132,10 @@ private:
     // The letters the last completed search read, for the candidates' tips.
     QStringList m_searchedLetters;
     WordList m_words;
+    QString m_helpFilePath;
+    // The one About box and the one help viewer, while open.
+    QPointer<frmAbout> m_aboutBox;
+    QPointer<HelpViewer> m_helpViewer;
     // The Esc press being previewed, so that its climb through the parents is not asked twice.
     QEvent *m_escEvent = nullptr;
     QPointer<QWidget> m_escReceiver;

@@ -1,11 +1,9 @@
 #include "ui/helpabout.h"
 
-#include "platform/datafile.h"
 #include "platform/prompts.h"
 #include "platform/runtimeerror.h"
 #include "ui/frmabout.h"
 #include "ui/helpviewer.h"
-#include "ui/messageboxprompts.h"
 
 #include <QDir>
 #include <QEvent>
@@ -17,18 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct HelpFilePathHolder
-{
-    bool set = false;
-    QString path;
-};
-
-HelpFilePathHolder &helpFilePathHolder()
-{
-    static HelpFilePathHolder holder;
-    return holder;
-}
 
 // The last failure of a run of steps; number 0 means none.
 struct RecordedError
@@ -76,34 +62,9 @@ private:
     QPointer<QWidget> m_box;
 };
 
-QPointer<frmAbout> &theAboutBox()
-{
-    static QPointer<frmAbout> box;
-    return box;
-}
-
 } // namespace
 
-void SetHelpFilePath(const QString &path)
-{
-    HelpFilePathHolder &holder = helpFilePathHolder();
-    holder.path = path;
-    holder.set = true;
-}
-
-QString HelpFilePath()
-{
-    const HelpFilePathHolder &holder = helpFilePathHolder();
-    return holder.set ? holder.path : DataFilePath(u".hlp"_s);
-}
-
-void ShowHelpContents(QWidget *owner)
-{
-    MessageBoxPrompts prompts(owner);
-    ShowHelpContents(owner, prompts);
-}
-
-void ShowHelpContents(QWidget *owner, Prompts &prompts,
+void showHelpContents(QPointer<HelpViewer> &viewer, QWidget *owner, Prompts &prompts,
                       const std::function<QString()> &readHelpFilePath)
 {
     RecordedError error;
@@ -117,19 +78,18 @@ void ShowHelpContents(QWidget *owner, Prompts &prompts,
             path = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     });
     runStep(error, [&] {
-        HelpViewer *viewer = HelpViewer::showContents(path);
+        HelpViewer::showContents(viewer, path);
         // The help goes away with the window that asked for it.
         if (window)
-            QObject::connect(window, &QObject::destroyed, viewer, &QWidget::close,
+            QObject::connect(window, &QObject::destroyed, viewer.data(), &QWidget::close,
                              Qt::UniqueConnection);
     });
     if (error.number != 0)
         prompts.message(u"エラー"_s, error.description, Prompts::Icon::Error);
 }
 
-void ShowAboutBox(QWidget *owner)
+void showAboutBox(QPointer<frmAbout> &box, QWidget *owner)
 {
-    QPointer<frmAbout> &box = theAboutBox();
     if (!box) {
         QWidget *window = owner ? owner->window() : nullptr;
         box = new frmAbout(window);

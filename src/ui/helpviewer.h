@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/helpdocument.h"
+
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
@@ -14,44 +16,6 @@ class QTextBrowser;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-// tolvo.hlp is HTML in UTF-8. Each topic is a heading (h1 to h3) carrying
-// an anchor, <h2><a name="search">…</a></h2>; the keywords of the index
-// follow the heading they belong to in a comment,
-// <!-- keywords: 検索; Ctrl+F -->, separated by ";".
-struct HelpTopic
-{
-    QString anchor;
-    QString title;
-    int level = 1;
-    QString text; // plain text of the topic, heading included, for the search
-};
-
-struct HelpKeyword
-{
-    QString keyword;
-    QString anchor;
-};
-
-struct HelpDocument
-{
-    QString title;
-    QString html;
-    QList<HelpTopic> topics;
-    QList<HelpKeyword> keywords; // in file order
-
-    static HelpDocument parse(const QString &html);
-
-    // Reads and parses path. On failure returns false and puts the reason,
-    // a Japanese sentence, into *reason.
-    static bool load(const QString &path, HelpDocument *document, QString *reason);
-
-    // Anchors of the topics whose text holds every word of query (words
-    // separated by spaces, full-width ones too; letter case ignored).
-    QStringList search(const QString &query) const;
-
-    const HelpTopic *topic(const QString &anchor) const;
-};
-
 // The help engine: the help file's text with its contents, keyword index and
 // full-text search beside it. A file it cannot open it reports itself, in
 // its text pane and in a message box of its own that does not block.
@@ -61,11 +25,9 @@ class HelpViewer : public QWidget
 public:
     explicit HelpViewer(QWidget *parent = nullptr);
 
-    // Opens the help file at its contents: the one viewer, created when
-    // needed, brought to the front. Returns it.
-    static HelpViewer *showContents(const QString &path);
-    // The open viewer, or null.
-    static HelpViewer *instance();
+    // Opens the help file at its contents in viewer, created there when it
+    // is empty, and brings it to the front.
+    static void showContents(QPointer<HelpViewer> &viewer, const QString &path);
 
     // Loads path and shows its first topic with the contents page in front.
     // False when it cannot, after saying so.

@@ -52,7 +52,7 @@ Prompts::Answer MessageBoxPrompts::askRetryCancel(const QString &title, const QS
     return button == QMessageBox::Retry ? Answer::Retry : Answer::Cancel;
 }
 
-bool InstallQtTranslation(QCoreApplication &app)
+bool installQtTranslation(QCoreApplication &app)
 {
     auto *translator = new QTranslator(&app);
     if (!translator->load(u"qtbase_ja"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

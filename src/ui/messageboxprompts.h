@@ -23,4 +23,4 @@ private:
 
 // Qt's own Japanese texts (the message boxes' standard buttons among them).
 // False when the translation is not installed.
-bool InstallQtTranslation(QCoreApplication &app);
+bool installQtTranslation(QCoreApplication &app);

@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -37,6 +38,26 @@ inline QStringList fillerLines(int count)
     return lines;
 }
 
+// The main window with the search's state and its yields open to the tests.
+class ProbedMain : public frmMain
+{
+public:
+    using frmMain::frmMain;
+
+    bool isSearching() const { return Searching; }
+    bool isCancelRequested() const { return CancelRequested; }
+    // Called before the search yields at line `line` of box `box` (every 50th line).
+    std::function<void(int box, qint32 line)> onTick;
+
+protected:
+    void yieldToEvents(int box, qint32 line) override
+    {
+        if (onTick)
+            onTick(box, line);
+        frmMain::yieldToEvents(box, line);
+    }
+};
+
 struct MainWindowFixture
 {
     QTemporaryDir dir;
@@ -44,7 +65,7 @@ struct MainWindowFixture
     DictionaryStore dictionary;
     SettingsStore settings;
     QString settingsPath;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<ProbedMain> window;
 
     MainWindowFixture()
     {
@@ -65,9 +86,9 @@ struct MainWindowFixture
         basParam::LoadParams(settings, settingsPath);
     }
 
-    // Window: frmMain or a test's subclass with the same constructor.
-    template <typename Window = frmMain>
-    frmMain &open(bool waitActive = false)
+    // Window: ProbedMain or a test's subclass of it with the same constructor.
+    template <typename Window = ProbedMain>
+    ProbedMain &open(bool waitActive = false)
     {
         window = std::make_unique<Window>(prompts, dictionary, settings, settingsPath);
         window->show();

@@ -75,7 +75,6 @@ class TestHelpAbout : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -114,15 +113,19 @@ private:
         return writeBytes(*m_dir, name, bytes);
     }
 
+    void showAbout() { showAboutBox(m_aboutBox, m_owner.get()); }
+    void showHelp(const std::function<QString()> &readPath)
+    {
+        showHelpContents(m_viewer, m_owner.get(), m_prompts, readPath);
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QWidget> m_owner;
+    // What the main window holds: its one About box and its one help viewer.
+    QPointer<frmAbout> m_aboutBox;
+    QPointer<HelpViewer> m_viewer;
+    PromptsDouble m_prompts;
 };
-
-void TestHelpAbout::initTestCase()
-{
-    // Before anything sets it, the help file is the one beside the program.
-    QCOMPARE(HelpFilePath(), DataFilePath(u".hlp"_s));
-}
 
 void TestHelpAbout::init()
 {
@@ -139,10 +142,11 @@ void TestHelpAbout::cleanup()
 {
     for (frmAbout *box : aboutBoxes())
         box->close();
-    if (HelpViewer *viewer = HelpViewer::instance())
+    for (HelpViewer *viewer : helpViewers())
         viewer->close();
     m_owner.reset();
-    QTRY_VERIFY(aboutBoxes().isEmpty() && !HelpViewer::instance());
+    QTRY_VERIFY(aboutBoxes().isEmpty() && !m_viewer);
+    m_prompts.shown.clear();
     m_dir.reset();
 }
 
@@ -175,7 +179,7 @@ void TestHelpAbout::aboutLayout()
     QFETCH(qreal, points);
     QFETCH(int, weight);
     QFETCH(QColor, colour);
-    ShowAboutBox(m_owner.get());
+    showAbout();
     const QList<frmAbout *> boxes = aboutBoxes();
     QCOMPARE(boxes.size(), 1);
     auto *control = boxes.first()->findChild<QWidget *>(name);
@@ -195,7 +199,7 @@ void TestHelpAbout::aboutLayout()
 
 void TestHelpAbout::aboutBoxAsLoaded()
 {
-    ShowAboutBox(m_owner.get());
+    showAbout();
     frmAbout *box = aboutBoxes().value(0);
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), u"バージョン情報"_s);
@@ -235,11 +239,11 @@ void TestHelpAbout::aboutBoxAsLoaded()
 
 void TestHelpAbout::aboutIsOneBox()
 {
-    ShowAboutBox(m_owner.get());
+    showAbout();
     QPointer<frmAbout> first = aboutBoxes().value(0);
     QVERIFY(first);
-    ShowAboutBox(m_owner.get());
-    ShowAboutBox(m_owner.get());
+    showAbout();
+    showAbout();
     QCoreApplication::processEvents();
     QCOMPARE(aboutBoxes().size(), 1);
     QCOMPARE(aboutBoxes().first(), first.data());
@@ -262,7 +266,7 @@ void TestHelpAbout::aboutCloses()
 {
     QFETCH(int, key);
     QFETCH(bool, click);
-    ShowAboutBox(m_owner.get());
+    showAbout();
     QPointer<frmAbout> box = aboutBoxes().value(0);
     QVERIFY(box);
     if (key != 0)
@@ -278,7 +282,7 @@ void TestHelpAbout::aboutCloses()
 
 void TestHelpAbout::aboutReloadsLabels()
 {
-    ShowAboutBox(m_owner.get());
+    showAbout();
     QPointer<frmAbout> first = aboutBoxes().value(0);
     QVERIFY(first);
     first->lblVersion->setText(u"changed"_s);
@@ -286,11 +290,11 @@ void TestHelpAbout::aboutReloadsLabels()
     QTest::keyClick(first->cmdOK, Qt::Key_Escape);
     QTRY_VERIFY(first.isNull());
 
-    ShowAboutBox(m_owner.get());
+    showAbout();
     frmAbout *second = aboutBoxes().value(0);
     QVERIFY(second);
     QCOMPARE(second->lblVersion->text(), u"Version "_s + versionText());
-    QCOMPARE(second->lblCopyright->text(), CopyrightText());
+    QCOMPARE(second->lblCopyright->text(), copyrightText());
 }
 
 void TestHelpAbout::aboutCentredOverOwner_data()
@@ -306,7 +310,7 @@ void TestHelpAbout::aboutCentredOverOwner()
     QFETCH(QRect, ownerGeometry);
     m_owner->setGeometry(ownerGeometry);
     QCoreApplication::processEvents();
-    ShowAboutBox(m_owner.get());
+    showAbout();
     frmAbout *box = aboutBoxes().value(0);
     QVERIFY(box);
     QVERIFY(QTest::qWaitForWindowExposed(box));
@@ -332,7 +336,7 @@ void TestHelpAbout::aboutClosesWithOwner_data()
 void TestHelpAbout::aboutClosesWithOwner()
 {
     QFETCH(bool, destroyOwner);
-    ShowAboutBox(m_owner.get());
+    showAbout();
     QPointer<frmAbout> box = aboutBoxes().value(0);
     QVERIFY(box);
     if (destroyOwner)
@@ -342,7 +346,7 @@ void TestHelpAbout::aboutClosesWithOwner()
     QTRY_VERIFY(box.isNull());
     // And the next Help > About opens a box again.
     init();
-    ShowAboutBox(m_owner.get());
+    showAbout();
     QCOMPARE(aboutBoxes().size(), 1);
 }
 
@@ -376,10 +380,9 @@ void TestHelpAbout::aboutFromMainWindowMenu()
 void TestHelpAbout::helpOpensViewerAtContents()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
-    QVERIFY(prompts.shown.isEmpty());
-    HelpViewer *viewer = HelpViewer::instance();
+    showHelp([&] { return path; });
+    QVERIFY(m_prompts.shown.isEmpty());
+    HelpViewer *viewer = m_viewer.data();
     QVERIFY(viewer);
     QVERIFY(viewer->isVisible());
     QVERIFY(viewer->windowTitle().startsWith(u"ヘルプ"_s));
@@ -390,29 +393,34 @@ void TestHelpAbout::helpOpensViewerAtContents()
     QVERIFY(!viewer->openFailureBox());
 
     // Asked again: the same one viewer.
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
+    showHelp([&] { return path; });
     QCoreApplication::processEvents();
     QCOMPARE(helpViewers().size(), 1);
-    QCOMPARE(HelpViewer::instance(), viewer);
-    QVERIFY(prompts.shown.isEmpty());
+    QCOMPARE(m_viewer.data(), viewer);
+    QVERIFY(m_prompts.shown.isEmpty());
 }
 
 void TestHelpAbout::helpOpensShippedFileByDefault()
 {
     // The test runs from the program folder the build made, where the build
-    // put tolvo.hlp: the overload without a path reader reads the
-    // application-wide path, here still the default beside the program.
+    // put tolvo.hlp: a main window that start-up gave no path opens the one
+    // beside the program.
     const QString shipped = DataFilePath(u".hlp"_s);
     QVERIFY2(QFileInfo::exists(shipped), qPrintable(shipped));
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts);
-    QVERIFY(prompts.shown.isEmpty());
-    HelpViewer *viewer = HelpViewer::instance();
-    QVERIFY(viewer);
+    MainWindowFixture fixture;
+    QVERIFY(fixture.loadDictionary(workedExampleLines()));
+    frmMain &window = fixture.open();
+    QCOMPARE(window.helpFilePath(), shipped);
+    fixture.action(u"mnuHelpContents"_s)->trigger();
+    QVERIFY(fixture.prompts.shown.isEmpty());
+    const QList<HelpViewer *> viewers = helpViewers();
+    QCOMPARE(viewers.size(), 1);
+    HelpViewer *viewer = viewers.first();
     QVERIFY(!viewer->openFailureBox());
     QCOMPARE(QFileInfo(viewer->filePath()), QFileInfo(shipped));
     QVERIFY(viewer->document().topics.size() > 5);
     QCOMPARE(viewer->currentAnchor(), viewer->document().topics.first().anchor);
+    window.close();
 }
 
 void TestHelpAbout::helpUnopenableFileReportedByViewer_data()
@@ -444,12 +452,11 @@ void TestHelpAbout::helpUnopenableFileReportedByViewer()
         else if (name != u"gone.hlp"_s)
             writeHelp(name, bytes);
     }
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
+    showHelp([&] { return path; });
 
     // No "エラー" box from the command: the viewer speaks for itself.
-    QVERIFY(prompts.shown.isEmpty());
-    HelpViewer *viewer = HelpViewer::instance();
+    QVERIFY(m_prompts.shown.isEmpty());
+    HelpViewer *viewer = m_viewer.data();
     QVERIFY(viewer);
     QVERIFY(viewer->windowTitle().startsWith(u"ヘルプ"_s));
     QMessageBox *box = viewer->openFailureBox();
@@ -481,8 +488,7 @@ void TestHelpAbout::helpStepErrorShowsErrorBox()
 {
     QFETCH(int, kind);
     QFETCH(QString, description);
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts, [&]() -> QString {
+    showHelp([&]() -> QString {
         switch (kind) {
         case 0:
             throw RuntimeError::outOfRange();
@@ -492,24 +498,23 @@ void TestHelpAbout::helpStepErrorShowsErrorBox()
             throw 42;
         }
     });
-    QCOMPARE(prompts.shown.size(), 1);
-    const PromptsDouble::Shown &shown = prompts.shown.first();
+    QCOMPARE(m_prompts.shown.size(), 1);
+    const PromptsDouble::Shown &shown = m_prompts.shown.first();
     QCOMPARE(shown.kind, PromptsDouble::Shown::Message);
     QCOMPARE(shown.title, u"エラー"_s);
     QCOMPARE(shown.text, description);
     QCOMPARE(shown.icon, Prompts::Icon::Error);
     // The failed step was skipped and the next ones still ran: the viewer was
     // asked, with no path, and said itself that it cannot open it.
-    QVERIFY(HelpViewer::instance());
-    QVERIFY(HelpViewer::instance()->openFailureBox());
+    QVERIFY(m_viewer.data());
+    QVERIFY(m_viewer.data()->openFailureBox());
 }
 
 void TestHelpAbout::helpViewerReloadsAndReturnsToContents()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
-    HelpViewer *viewer = HelpViewer::instance();
+    showHelp([&] { return path; });
+    HelpViewer *viewer = m_viewer.data();
     QVERIFY(viewer->showTopic(u"history"_s));
     viewer->pages()->setCurrentIndex(2);
 
@@ -518,28 +523,27 @@ void TestHelpAbout::helpViewerReloadsAndReturnsToContents()
     QString changed = kSmallHelp;
     changed.replace(u"<title>テスト</title>"_s, u"<title>新版</title>"_s);
     writeHelp(u"tolvo.hlp"_s, utf8(changed));
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
-    QCOMPARE(HelpViewer::instance(), viewer);
+    showHelp([&] { return path; });
+    QCOMPARE(m_viewer.data(), viewer);
     QCOMPARE(viewer->windowTitle(), u"ヘルプ - 新版"_s);
     QCOMPARE(viewer->currentAnchor(), u"top"_s);
     QCOMPARE(viewer->pages()->currentIndex(), 0);
 
     // And a file that went missing meanwhile leaves nothing of the old one.
     QFile::remove(path);
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
+    showHelp([&] { return path; });
     QVERIFY(viewer->openFailureBox());
     QVERIFY(viewer->document().keywords.isEmpty());
     QCOMPARE(viewer->keywordList()->count(), 0);
     QVERIFY(!viewer->textPane()->toPlainText().contains(u"最初のトピック"_s));
-    QVERIFY(prompts.shown.isEmpty());
+    QVERIFY(m_prompts.shown.isEmpty());
 }
 
 void TestHelpAbout::helpViewerClosesWithOwner()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
-    PromptsDouble prompts;
-    ShowHelpContents(m_owner.get(), prompts, [&] { return path; });
-    QPointer<HelpViewer> viewer = HelpViewer::instance();
+    showHelp([&] { return path; });
+    QPointer<HelpViewer> viewer = m_viewer.data();
     QVERIFY(viewer);
     // The viewer does not keep the program alive on its own.
     QVERIFY(!viewer->testAttribute(Qt::WA_QuitOnClose));
@@ -550,20 +554,24 @@ void TestHelpAbout::helpViewerClosesWithOwner()
 void TestHelpAbout::helpFromMainWindowMenu()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
-    SetHelpFilePath(path);
     MainWindowFixture fixture;
     QVERIFY(fixture.loadDictionary(workedExampleLines()));
     frmMain &window = fixture.open();
+    window.setHelpFilePath(path);
     QAction *contents = fixture.action(u"mnuHelpContents"_s);
     QVERIFY(contents);
     contents->trigger();
-    HelpViewer *viewer = HelpViewer::instance();
-    QVERIFY(viewer);
+    contents->trigger();
+    QCoreApplication::processEvents();
+    // The window's one viewer, on the path it was given.
+    const QList<HelpViewer *> viewers = helpViewers();
+    QCOMPARE(viewers.size(), 1);
+    HelpViewer *viewer = viewers.first();
     QVERIFY(viewer->isVisible());
     QCOMPARE(QFileInfo(viewer->filePath()), QFileInfo(path));
     QVERIFY(!viewer->openFailureBox());
+    QVERIFY(fixture.prompts.shown.isEmpty());
     window.close();
-    SetHelpFilePath(DataFilePath(u".hlp"_s));
 }
 
 // ---- the viewer's pages ------------------------------------------------------

@@ -1,6 +1,7 @@
 // The help file format the viewer reads, and the help file the build ships.
 #include "platform/datafile.h"
 #include "ui/frmabout.h"
+#include "ui/helpdocument.h"
 #include "ui/helpviewer.h"
 
 #include <QRegularExpression>

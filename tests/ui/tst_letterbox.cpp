@@ -82,7 +82,7 @@ private slots:
 
 void TestLetterBox::initTestCase()
 {
-    InstallFontSubstitutions();
+    installFontSubstitutions();
 }
 
 void TestLetterBox::holdsOneCharacter_data()

@@ -38,13 +38,13 @@ void postEsc(QObject *target)
 
 // A window whose search fails at its first yield, from inside the engine
 // call: the way a failure of the scan reaches the window.
-class FailingYieldWindow : public frmMain
+class FailingYieldWindow : public ProbedMain
 {
 public:
-    using frmMain::frmMain;
+    using ProbedMain::ProbedMain;
 
 protected:
-    void yieldToEvents() override { throw RuntimeError::outOfRange(); }
+    void yieldToEvents(int, qint32) override { throw RuntimeError::outOfRange(); }
 };
 
 // What the window system shows of a widget: the window's flushed pixels.
@@ -254,10 +254,10 @@ void TestMainSearch::focusBackAfterABox()
     f->setBoxes(end == BoxEnd::AllEmpty ? QStringList() : QStringList{u"続"_s, u"家"_s, u"猫"_s, u"露"_s});
     if (end == BoxEnd::Cancelled) {
         f->prompts.answers.enqueue(Prompts::Answer::Yes);
-        connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+        f->window->onTick = [&](int box, qint32 line) {
             if (box == 1 && line == 50)
                 postEsc(f->window.get());
-        });
+        };
     }
     f->box(3)->setFocus();
     QTRY_VERIFY(f->box(3)->hasFocus());
@@ -287,10 +287,10 @@ void TestMainSearch::barsDrawnUnderABox()
     f->setBoxes(end == BoxEnd::AllEmpty ? QStringList() : QStringList{u"続"_s, u"家"_s, u"猫"_s});
     if (end == BoxEnd::Cancelled || question) {
         f->prompts.answers.enqueue(end == BoxEnd::Cancelled ? Prompts::Answer::Yes : Prompts::Answer::No);
-        connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+        f->window->onTick = [&](int box, qint32 line) {
             if (box == 2 && line == 250)
                 postEsc(f->window.get());
-        });
+        };
     }
     QStringList undrawn;
     f->prompts.onShow = [&](const Shown &s) {
@@ -318,14 +318,14 @@ void TestMainSearch::progressAndYield()
     auto *letter = f->find<QProgressBar>(u"pbrLetter"_s);
     auto *status = f->find<QProgressBar>(u"pbrStatus"_s);
     QStringList ticks;
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         QVERIFY(f->window->isSearching());
         QVERIFY(!f->box(box)->isEnabled());
         QVERIFY(letter->isVisibleTo(f->window.get()) && status->isVisibleTo(f->window.get()));
         QCOMPARE(letter->maximum(), 7);
         QCOMPARE(status->maximum(), 126);
         ticks.append(u"%1:%2 %3/%4"_s.arg(box).arg(line).arg(letter->value()).arg(status->value()));
-    });
+    };
     search();
     // Box 1 is empty: no ticks, but a letter step all the same.
     QCOMPARE(ticks, (QStringList{u"0:50 0/50"_s, u"0:100 0/100"_s, u"2:50 2/50"_s, u"2:100 2/100"_s}));
@@ -337,7 +337,7 @@ void TestMainSearch::shortDictionaryNeverYields()
 {
     openLong(43);   // 49 lines
     int ticks = 0;
-    connect(f->window.get(), &frmMain::lineTicked, this, [&] { ++ticks; });
+    f->window->onTick = [&](int, qint32) { ++ticks; };
     postEsc(f->window.get());
     search();
     QCOMPARE(ticks, 0);
@@ -351,10 +351,10 @@ void TestMainSearch::escAnsweredNo()
 {
     openLong();
     f->prompts.answers.enqueue(Prompts::Answer::No);
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         if (box == 1 && line == 100)
             postEsc(f->candidates());
-    });
+    };
     search();
     QCOMPARE(f->prompts.shown.size(), 1);
     const Shown &q = f->prompts.shown.first();
@@ -378,11 +378,11 @@ void TestMainSearch::escAnsweredYesStopsAtBox2()
     new QTreeWidgetItem(f->candidates(), {u"前"_s, u"1"_s});
     f->prompts.answers.enqueue(Prompts::Answer::Yes);
     QStringList ticks;
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         ticks.append(u"%1:%2"_s.arg(box).arg(line));
         if (box == 2 && line == 50)
             postEsc(f->window.get());
-    });
+    };
     int letterStepsAtNotice = -1;
     f->prompts.onShow = [&](const Shown &s) {
         if (s.kind == Shown::Message)
@@ -426,10 +426,10 @@ void TestMainSearch::escPreviewedForAnyControl()
     QVERIFY(control);
     EscRecorder recorder;
     control->installEventFilter(&recorder);
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         if (line == 100 && (box == 0 || box == 3))
             postEsc(control);
-    });
+    };
     search();
     // One question per press, however far the key climbs; the control still gets it.
     QCOMPARE(f->prompts.shown.size(), 2);
@@ -454,12 +454,12 @@ void TestMainSearch::closeRefusedWhileSearching()
 {
     openLong();
     int refusals = 0;
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         if (line == 50 && box < 2) {
             refusals += !f->window->close();
             f->action(u"mnuFileExit"_s)->trigger();
         }
-    });
+    };
     search();
     QCOMPARE(refusals, 2);
     QVERIFY(f->window->isVisible());
@@ -475,11 +475,11 @@ void TestMainSearch::secondSearchDuringYieldIgnored()
 {
     openLong();
     QStringList ticks;
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         ticks.append(u"%1:%2"_s.arg(box).arg(line));
         if (line == 50)
             search();
-    });
+    };
     search();
     QCOMPARE(ticks.size(), 6 * 6);
     QCOMPARE(ticks.first(), u"0:50"_s);
@@ -493,13 +493,13 @@ void TestMainSearch::historyLoadDuringYield()
     basParam::SetParam(f->settings, u"HistString"_s, 0, u"身発,出"_s);
     f->open();
     f->setBoxes(kWorkedLetters);
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         if (box == 0 && line == 50) {
             f->history()->setCurrentItem(f->history()->topLevelItem(0));
             f->action(u"mnuPopupGetString"_s)->trigger();
             QCOMPARE(f->boxTexts(), (QStringList{u"身"_s, u"発"_s, {}, {}, {}, {}}));
         }
-    });
+    };
     search();
     // Box 0 was read as 続 before the load, box 1 as 発 after it; the entry
     // takes the boxes as they are at the end.
@@ -533,10 +533,10 @@ void TestMainSearch::handlerFailureStaysInHandler()
     openLong();
     // The Esc handler fails while the search yields: the failure ends the
     // handler, not the search that yielded to it.
-    connect(f->window.get(), &frmMain::lineTicked, this, [&](int box, qint32 line) {
+    f->window->onTick = [&](int box, qint32 line) {
         if (box == 1 && line == 50)
             postEsc(f->window.get());
-    });
+    };
     f->prompts.onShow = [](const Shown &s) {
         if (s.kind == Shown::YesNo)
             throw RuntimeError::overflow();

@@ -66,7 +66,7 @@ private slots:
 
 void TestMessageBoxPrompts::initTestCase()
 {
-    QVERIFY(InstallQtTranslation(*qApp));
+    QVERIFY(installQtTranslation(*qApp));
 }
 
 void TestMessageBoxPrompts::boxes_data()

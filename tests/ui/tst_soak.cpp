@@ -32,7 +32,7 @@ private slots:
         if (!QFile::exists(shipped))
             QSKIP("the generated dictionary is not built");
         QVERIFY(LoadDictionary(shipped, f.dictionary, f.prompts));
-        frmMain &window = f.open();
+        ProbedMain &window = f.open();
         QAction *find = f.action(u"mnuEditFind"_s);
 
         // Letters drawn from the heads, with a few that head no line.

@@ -1,7 +1,6 @@
 // Start-up through RunApplication and the main window's unload sequence.
 #include "app/runapplication.h"
 #include "mainwindowfixture.h"
-#include "ui/helpabout.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -115,7 +114,7 @@ void TestStartup::firstRunWithDefaults()
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(prompts.shown.isEmpty());
-    QCOMPARE(HelpFilePath(), files.help);
+    QCOMPARE(window->helpFilePath(), files.help);
     QCOMPARE(run->dictionary.lineCount(), 6);
 
     QStringList boxes;

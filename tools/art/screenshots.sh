@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the real main window for docs/: runs the built program with
 # its shipped dictionary under Xvfb, drives it with xdotool and grabs the
-# window with ImageMagick's import.
+# window with ImageMagick's import; then tolvo-helpscreens pictures the About
+# box and the help viewer.
 #   tools/art/screenshots.sh [BIN_DIR] [OUT_DIR]     (defaults: build/bin, docs)
 # Needs xvfb-run, xdotool, imagemagick, iconv; with openbox installed the
 # shots show the window's title bar too.
@@ -42,4 +43,5 @@ printf '[tolvo]\r\n\r\nHistNum=6\r\nHistString=続家版露身発,出\r\nHistStr
   | iconv -f UTF-8 -t CP932 > "$work/tolvo.ini"
 mkdir -p "$out"
 xvfb-run -a -s "-screen 0 800x600x24" bash "$(realpath "$0")" --inside "$work" "$out"
-ls -l "$out"/main-window*.png
+xvfb-run -a -s "-screen 0 1024x768x24" "$bin/tolvo-helpscreens" "$out"
+ls -l "$out"/main-window*.png "$out"/about-box.png "$out"/help-viewer.png
