@@ -28,6 +28,9 @@ inline QStringList workedExampleLines()
             u"露出天見人"_s, u"身出体人分"_s, u"発出表見行"_s};
 }
 
+// The worked example's six letters, one per box.
+inline const QStringList kWorkedLetters{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
+
 // count lines whose heads are none of the letters used, to make the scan long.
 inline QStringList fillerLines(int count)
 {
@@ -122,6 +125,17 @@ struct MainWindowFixture
     QTreeWidget *candidates() const { return find<QTreeWidget>(u"lsvCandidate"_s); }
     QTreeWidget *history() const { return find<QTreeWidget>(u"lsvHistory"_s); }
     QLabel *answer() const { return find<QLabel>(u"lblAnswer"_s); }
+
+    // No search running, every box usable, the bars hidden and the list back.
+    void checkIdle() const
+    {
+        QVERIFY(!window->isSearching());
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(box(i)->isEnabled());
+        QVERIFY(!find(u"pbrLetter"_s)->isVisibleTo(window.get()));
+        QVERIFY(!find(u"pbrStatus"_s)->isVisibleTo(window.get()));
+        QVERIFY(candidates()->isVisibleTo(window.get()));
+    }
 
     static QStringList rows(const QTreeWidget *view)
     {

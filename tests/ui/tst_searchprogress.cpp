@@ -1,20 +1,17 @@
-// Edit > Search on the real window: results, progress, yielding, Esc,
-// the close refusal and what may happen while the search yields.
+// Edit > Search on the real window while it runs: progress, yielding, Esc,
+// the close refusal, what may happen while the search yields, and the
+// window it leaves behind when it ends in a message box.
 #include "mainwindowfixture.h"
 #include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QToolTip>
 
 namespace {
 
 using Shown = PromptsDouble::Shown;
-
-const QStringList kWorkedLetters{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"身"_s, u"発"_s};
 
 // Records the Esc presses that reach a control.
 class EscRecorder : public QObject
@@ -74,17 +71,13 @@ struct ModalBox
 
 } // namespace
 
-class TestMainSearch : public QObject
+class TestSearchProgress : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
     void cleanup();
 
-    void results_data();
-    void results();
-    void shortcutsFromALetterBox();
-    void focusReturnsToItsBox();
     void focusBackAfterABox_data();
     void focusBackAfterABox();
     void barsDrawnUnderABox_data();
@@ -101,128 +94,30 @@ private slots:
     void historyLoadDuringYield();
     void failureLeavesWindowIdle();
     void handlerFailureStaysInHandler();
-    void unusualCapacities_data();
-    void unusualCapacities();
-    void candidateTooltip_data();
-    void candidateTooltip();
 
 private:
     void openLong(int filler = 300);
     void search() { f->action(u"mnuEditFind"_s)->trigger(); }
-    void checkIdle();
+    void checkIdle() { f->checkIdle(); }
 
     std::unique_ptr<MainWindowFixture> f;
 };
 
-void TestMainSearch::init()
+void TestSearchProgress::init()
 {
     f = std::make_unique<MainWindowFixture>();
 }
 
-void TestMainSearch::cleanup()
+void TestSearchProgress::cleanup()
 {
     f.reset();
 }
 
-void TestMainSearch::openLong(int filler)
+void TestSearchProgress::openLong(int filler)
 {
     QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(filler)));
     f->open();
     f->setBoxes(kWorkedLetters);
-}
-
-void TestMainSearch::checkIdle()
-{
-    QVERIFY(!f->window->isSearching());
-    for (int i = 0; i < 6; ++i)
-        QVERIFY(f->box(i)->isEnabled());
-    QVERIFY(!f->find(u"pbrLetter"_s)->isVisibleTo(f->window.get()));
-    QVERIFY(!f->find(u"pbrStatus"_s)->isVisibleTo(f->window.get()));
-    QVERIFY(f->candidates()->isVisibleTo(f->window.get()));
-}
-
-void TestMainSearch::results_data()
-{
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("answer");
-    QTest::addColumn<QStringList>("rows");
-    QTest::addColumn<bool>("noMatchNotice");
-    QTest::addColumn<QString>("firstHistoryRow");
-
-    QTest::newRow("worked example") << kWorkedLetters << u"出"_s << QStringList{u"出/6"_s, u"人/3"_s}
-                                    << false << u"続家版露身発/出"_s;
-    QTest::newRow("boxes 0, 2 and 5") << QStringList{u"続"_s, {}, u"版"_s, {}, {}, u"発"_s} << u"出"_s
-                                      << QStringList{u"出/3"_s, u"行/2"_s} << false << u"続版発/出"_s;
-    QTest::newRow("no kanji reaches every letter")
-        << QStringList{u"続"_s, u"家"_s, u"猫"_s} << QString() << QStringList{u"出/2"_s} << true << u"続家猫/"_s;
-    QTest::newRow("single letter") << QStringList{{}, {}, {}, u"露"_s} << u"出"_s
-                                   << QStringList{u"出/1"_s, u"天/1"_s, u"見/1"_s, u"人/1"_s} << false << u"露/出"_s;
-    // The entry "," frees slot 1; the list skips it.
-    QTest::newRow("all boxes empty") << QStringList() << QString() << QStringList() << true
-                                     << u"続家版露身発/出"_s;
-}
-
-void TestMainSearch::results()
-{
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, answer);
-    QFETCH(QStringList, rows);
-    QFETCH(bool, noMatchNotice);
-    QFETCH(QString, firstHistoryRow);
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->open();
-    f->setBoxes(boxes);
-    f->answer()->setText(u"前"_s);
-    // The notice comes while the answer label still shows the previous answer.
-    QString answerDuringNotice;
-    f->prompts.onShow = [&](const Shown &) { answerDuringNotice = f->answer()->text(); };
-
-    search();
-
-    QCOMPARE(f->answer()->text(), answer);
-    QCOMPARE(MainWindowFixture::rows(f->candidates()), rows);
-    QCOMPARE(f->candidates()->isEnabled(), !rows.isEmpty());
-    if (!rows.isEmpty()) {
-        QCOMPARE(f->candidates()->selectedItems(), QList<QTreeWidgetItem *>{f->candidates()->topLevelItem(0)});
-    }
-    if (noMatchNotice) {
-        QCOMPARE(f->prompts.shown.size(), 1);
-        const Shown &s = f->prompts.shown.first();
-        QCOMPARE(s.kind, Shown::Message);
-        QCOMPARE(s.title, u"確認"_s);
-        QCOMPARE(s.text, u"該当する単語が見つかりませんでした。"_s);
-        QCOMPARE(s.icon, Prompts::Icon::Information);
-        QCOMPARE(answerDuringNotice, u"前"_s);
-    } else {
-        QVERIFY(f->prompts.shown.isEmpty());
-    }
-    QCOMPARE(MainWindowFixture::rows(f->history()).value(0), firstHistoryRow);
-    QCOMPARE(f->find<QProgressBar>(u"pbrLetter"_s)->value(), 7);
-    checkIdle();
-}
-
-void TestMainSearch::shortcutsFromALetterBox()
-{
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->open(true);
-    f->box(2)->setFocus();
-    QTRY_VERIFY(f->box(2)->hasFocus());
-    QTest::keyClick(f->box(2), Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(f->answer()->text(), u"出"_s);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_H, Qt::ControlModifier);
-    QVERIFY(!f->action(u"mnuEditHistory"_s)->isChecked());
-    QVERIFY(!f->history()->isVisible());
-}
-
-void TestMainSearch::focusReturnsToItsBox()
-{
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->open(true);
-    f->box(3)->setFocus();
-    QTRY_VERIFY(f->box(3)->hasFocus());
-    search();
-    QTRY_VERIFY(f->box(3)->hasFocus());
-    QCOMPARE(f->box(3)->selectedText(), u"露"_s);
 }
 
 // Each way a search ends in a message box. The boxes close as a window
@@ -238,12 +133,12 @@ static void addBoxEnds()
     QTest::newRow("failed") << BoxEnd::Failed;
 }
 
-void TestMainSearch::focusBackAfterABox_data()
+void TestSearchProgress::focusBackAfterABox_data()
 {
     addBoxEnds();
 }
 
-void TestMainSearch::focusBackAfterABox()
+void TestSearchProgress::focusBackAfterABox()
 {
     QFETCH(BoxEnd, end);
     QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(120)));
@@ -268,13 +163,13 @@ void TestMainSearch::focusBackAfterABox()
     QCOMPARE(f->box(3)->selectedText(), f->box(3)->text());
 }
 
-void TestMainSearch::barsDrawnUnderABox_data()
+void TestSearchProgress::barsDrawnUnderABox_data()
 {
     addBoxEnds();
     QTest::newRow("Esc question") << BoxEnd::NoAnswer;
 }
 
-void TestMainSearch::barsDrawnUnderABox()
+void TestSearchProgress::barsDrawnUnderABox()
 {
     QFETCH(BoxEnd, end);
     const bool question = QByteArray(QTest::currentDataTag()) == "Esc question";
@@ -310,7 +205,7 @@ void TestMainSearch::barsDrawnUnderABox()
     QCOMPARE(undrawn, QStringList());
 }
 
-void TestMainSearch::progressAndYield()
+void TestSearchProgress::progressAndYield()
 {
     // 126 lines: ticks at lines 50 and 100 of every non-empty box.
     openLong(120);
@@ -333,7 +228,7 @@ void TestMainSearch::progressAndYield()
     checkIdle();
 }
 
-void TestMainSearch::shortDictionaryNeverYields()
+void TestSearchProgress::shortDictionaryNeverYields()
 {
     openLong(43);   // 49 lines
     int ticks = 0;
@@ -347,7 +242,7 @@ void TestMainSearch::shortDictionaryNeverYields()
     QVERIFY(f->prompts.shown.isEmpty());
 }
 
-void TestMainSearch::escAnsweredNo()
+void TestSearchProgress::escAnsweredNo()
 {
     openLong();
     f->prompts.answers.enqueue(Prompts::Answer::No);
@@ -368,7 +263,7 @@ void TestMainSearch::escAnsweredNo()
     checkIdle();
 }
 
-void TestMainSearch::escAnsweredYesStopsAtBox2()
+void TestSearchProgress::escAnsweredYesStopsAtBox2()
 {
     openLong();
     basParam::SetParam(f->settings, u"HistString"_s, 0, u"春,夏"_s);
@@ -409,7 +304,7 @@ void TestMainSearch::escAnsweredYesStopsAtBox2()
     checkIdle();
 }
 
-void TestMainSearch::escPreviewedForAnyControl_data()
+void TestSearchProgress::escPreviewedForAnyControl_data()
 {
     QTest::addColumn<QString>("target");
     QTest::newRow("candidate list") << u"lsvCandidate"_s;
@@ -418,7 +313,7 @@ void TestMainSearch::escPreviewedForAnyControl_data()
     QTest::newRow("a disabled letter box") << u"txtLetter_4"_s;
 }
 
-void TestMainSearch::escPreviewedForAnyControl()
+void TestSearchProgress::escPreviewedForAnyControl()
 {
     QFETCH(QString, target);
     openLong();
@@ -439,7 +334,7 @@ void TestMainSearch::escPreviewedForAnyControl()
     QCOMPARE(f->answer()->text(), u"出"_s);
 }
 
-void TestMainSearch::escWhileIdleDoesNothing()
+void TestSearchProgress::escWhileIdleDoesNothing()
 {
     QVERIFY(f->loadDictionary(workedExampleLines()));
     f->open(true);
@@ -450,7 +345,7 @@ void TestMainSearch::escWhileIdleDoesNothing()
     QVERIFY(!f->window->isCancelRequested());
 }
 
-void TestMainSearch::closeRefusedWhileSearching()
+void TestSearchProgress::closeRefusedWhileSearching()
 {
     openLong();
     int refusals = 0;
@@ -471,7 +366,7 @@ void TestMainSearch::closeRefusedWhileSearching()
     QVERIFY(QFile::exists(f->settingsPath));
 }
 
-void TestMainSearch::secondSearchDuringYieldIgnored()
+void TestSearchProgress::secondSearchDuringYieldIgnored()
 {
     openLong();
     QStringList ticks;
@@ -487,7 +382,7 @@ void TestMainSearch::secondSearchDuringYieldIgnored()
     QCOMPARE(MainWindowFixture::rows(f->candidates()), (QStringList{u"出/6"_s, u"人/3"_s}));
 }
 
-void TestMainSearch::historyLoadDuringYield()
+void TestSearchProgress::historyLoadDuringYield()
 {
     QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(300)));
     basParam::SetParam(f->settings, u"HistString"_s, 0, u"身発,出"_s);
@@ -510,7 +405,7 @@ void TestMainSearch::historyLoadDuringYield()
     checkIdle();
 }
 
-void TestMainSearch::failureLeavesWindowIdle()
+void TestSearchProgress::failureLeavesWindowIdle()
 {
     QVERIFY(f->loadDictionary(workedExampleLines() + fillerLines(120)));
     f->open<FailingYieldWindow>();
@@ -528,7 +423,7 @@ void TestMainSearch::failureLeavesWindowIdle()
     }
 }
 
-void TestMainSearch::handlerFailureStaysInHandler()
+void TestSearchProgress::handlerFailureStaysInHandler()
 {
     openLong();
     // The Esc handler fails while the search yields: the failure ends the
@@ -548,62 +443,5 @@ void TestMainSearch::handlerFailureStaysInHandler()
     checkIdle();
 }
 
-// A capacity of 0 or of two billion from the settings file: the search
-// completes without a message, and the history keeps what it can.
-void TestMainSearch::unusualCapacities_data()
-{
-    QTest::addColumn<int>("capacity");
-    QTest::addColumn<QStringList>("history");
-    QTest::newRow("no slots") << 0 << QStringList();
-    QTest::newRow("far too many to allocate") << 2147483647 << QStringList{u"続家版露身発/出"_s};
-}
-
-void TestMainSearch::unusualCapacities()
-{
-    QFETCH(int, capacity);
-    QFETCH(QStringList, history);
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->loadSettings({u"HistNum="_s + QString::number(capacity)});
-    f->open();
-    search();
-    QVERIFY(f->prompts.shown.isEmpty());
-    QCOMPARE(f->answer()->text(), u"出"_s);
-    QCOMPARE(MainWindowFixture::rows(f->history()), history);
-    checkIdle();
-}
-
-void TestMainSearch::candidateTooltip_data()
-{
-    QTest::addColumn<QString>("words");   // the words file's text; empty: none
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("tip");
-    QTest::newRow("出 partners all six") << QString() << 0 << u"続・家・版・露・身・発"_s;
-    QTest::newRow("人 partners three") << QString() << 1 << u"家・露・身"_s;
-    QTest::newRow("出's words with readings")
-        << u"続出\tぞくしゅつ\n家出\tいえで\n出版\tしゅっぱん\n"_s << 0 << u"続出（ぞくしゅつ）・家出（いえで）・出版（しゅっぱん）・露・身・発"_s;
-}
-
-void TestMainSearch::candidateTooltip()
-{
-    QFETCH(QString, words);
-    QFETCH(int, row);
-    QFETCH(QString, tip);
-    QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->open();
-    WordList list;
-    list.loadText(words);
-    f->window->setWords(std::move(list));
-    QVERIFY(QTest::qWaitForWindowExposed(f->window.get()));
-    search();
-    // The tip tells the last completed search's letters, whatever the boxes hold now.
-    f->setBoxes({u"春"_s});
-    QWidget *viewport = f->candidates()->viewport();
-    const QPoint at = f->candidates()->visualItemRect(f->candidates()->topLevelItem(row)).center();
-    QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
-    QApplication::sendEvent(viewport, &help);
-    QTRY_COMPARE(QToolTip::text(), tip);
-    QToolTip::hideText();
-}
-
-QTEST_MAIN(TestMainSearch)
-#include "tst_mainsearch.moc"
+QTEST_MAIN(TestSearchProgress)
+#include "tst_searchprogress.moc"

@@ -1,22 +1,17 @@
-// Help > Search topics and Help > About: the one About box and its layout,
-// the help command's error handling, and the help viewer that stands in for
-// the Windows help engine.
+// Help > Search topics: the help command's error handling, and the help
+// viewer that stands in for the Windows help engine.
 #include "platform/datafile.h"
 #include "mainwindowfixture.h"
+#include "ownerwindow.h"
 #include "promptsdouble.h"
 #include "platform/runtimeerror.h"
 #include "tempfiles.h"
-#include "ui/frmabout.h"
 #include "ui/helpabout.h"
 #include "ui/helpviewer.h"
 
 #include <QApplication>
-#include <QFontMetrics>
-#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,16 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QList<frmAbout *> aboutBoxes()
-{
-    QList<frmAbout *> boxes;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *box = qobject_cast<frmAbout *>(w); box && box->isVisible())
-            boxes.append(box);
-    }
-    return boxes;
-}
 
 QList<HelpViewer *> helpViewers()
 {
@@ -70,26 +55,13 @@ QByteArray utf8(const QString &text)
 
 } // namespace
 
-class TestHelpAbout : public QObject
+class TestHelpCommand : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
     void cleanup();
-
-    void aboutLayout_data();
-    void aboutLayout();
-    void aboutBoxAsLoaded();
-    void aboutIsOneBox();
-    void aboutCloses_data();
-    void aboutCloses();
-    void aboutReloadsLabels();
-    void aboutCentredOverOwner_data();
-    void aboutCentredOverOwner();
-    void aboutClosesWithOwner_data();
-    void aboutClosesWithOwner();
-    void aboutFromMainWindowMenu();
 
     void helpOpensViewerAtContents();
     void helpOpensShippedFileByDefault();
@@ -113,7 +85,6 @@ private:
         return writeBytes(*m_dir, name, bytes);
     }
 
-    void showAbout() { showAboutBox(m_aboutBox, m_owner.get()); }
     void showHelp(const std::function<QString()> &readPath)
     {
         showHelpContents(m_viewer, m_owner.get(), m_prompts, readPath);
@@ -121,263 +92,32 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QWidget> m_owner;
-    // What the main window holds: its one About box and its one help viewer.
-    QPointer<frmAbout> m_aboutBox;
+    // What the main window holds: its one help viewer.
     QPointer<HelpViewer> m_viewer;
     PromptsDouble m_prompts;
 };
 
-void TestHelpAbout::init()
+void TestHelpCommand::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_owner = std::make_unique<QWidget>();
-    m_owner->setWindowTitle(u"owner"_s);
-    m_owner->setGeometry(120, 90, 343, 358);
-    m_owner->show();
+    m_owner = showOwnerWindow();
     QVERIFY(QTest::qWaitForWindowExposed(m_owner.get()));
 }
 
-void TestHelpAbout::cleanup()
+void TestHelpCommand::cleanup()
 {
-    for (frmAbout *box : aboutBoxes())
-        box->close();
     for (HelpViewer *viewer : helpViewers())
         viewer->close();
     m_owner.reset();
-    QTRY_VERIFY(aboutBoxes().isEmpty() && !m_viewer);
+    QTRY_VERIFY(!m_viewer);
     m_prompts.shown.clear();
     m_dir.reset();
 }
 
-// ---- About box -------------------------------------------------------------
-
-void TestHelpAbout::aboutLayout_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("geometry");
-    QTest::addColumn<QString>("family"); // labels only
-    QTest::addColumn<qreal>("points");
-    QTest::addColumn<int>("weight");
-    QTest::addColumn<QColor>("colour");
-    const QColor darkRed(128, 0, 0);
-    QTest::newRow("cmdOK") << u"cmdOK"_s << QRect(80, 136, 87, 23) << QString() << 0.0 << 0 << QColor();
-    QTest::newRow("picIcon") << u"picIcon"_s << QRect(16, 16, 32, 32) << QString() << 0.0 << 0 << QColor();
-    QTest::newRow("lblCopyright") << u"lblCopyright"_s << QRect(16, 72, 209, 49) << u"ＭＳ Ｐゴシック"_s
-                                  << 9.75 << int(QFont::Bold) << QColor(0, 0, 192);
-    QTest::newRow("lblVersion") << u"lblVersion"_s << QRect(64, 40, 155, 15) << u"ＭＳ Ｐゴシック"_s
-                                << 9.75 << int(QFont::Normal) << darkRed;
-    QTest::newRow("lblTitle") << u"lblTitle"_s << QRect(64, 16, 157, 23) << u"ＭＳ ゴシック"_s << 12.0
-                              << int(QFont::Bold) << darkRed;
-}
-
-void TestHelpAbout::aboutLayout()
-{
-    QFETCH(QString, name);
-    QFETCH(QRect, geometry);
-    QFETCH(QString, family);
-    QFETCH(qreal, points);
-    QFETCH(int, weight);
-    QFETCH(QColor, colour);
-    showAbout();
-    const QList<frmAbout *> boxes = aboutBoxes();
-    QCOMPARE(boxes.size(), 1);
-    auto *control = boxes.first()->findChild<QWidget *>(name);
-    QVERIFY2(control, qPrintable(name));
-    QCOMPARE(control->geometry(), geometry);
-    QVERIFY(control->isVisible());
-    if (family.isEmpty())
-        return;
-    QCOMPARE(control->font().family(), family);
-    QCOMPARE(control->font().pointSizeF(), points);
-    QCOMPARE(int(control->font().weight()), weight);
-    QCOMPARE(control->palette().color(QPalette::WindowText), colour);
-    // The Windows face must map to an installed Japanese font, not to a
-    // fallback that draws boxes.
-    QVERIFY(QFontMetrics(control->font()).inFontUcs4(U'支'));
-}
-
-void TestHelpAbout::aboutBoxAsLoaded()
-{
-    showAbout();
-    frmAbout *box = aboutBoxes().value(0);
-    QVERIFY(box);
-    QCOMPARE(box->windowTitle(), u"バージョン情報"_s);
-    QCOMPARE(box->size(), QSize(241, 169));
-    QCOMPARE(box->minimumSize(), box->maximumSize());
-    const Qt::WindowFlags flags = box->windowFlags();
-    QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
-                       | Qt::WindowContextHelpButtonHint)));
-    // Owned and not modal: no task-bar button, and the owner stays usable.
-    QCOMPARE(box->parentWidget(), m_owner.get());
-    QVERIFY(!box->isModal());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QCOMPARE(box->picIcon->pixmap().size(), QSize(32, 32));
-
-    QCOMPARE(box->lblTitle->text(), u"ヴェルモラ支援"_s);
-    QCOMPARE(box->lblVersion->text(), u"Version "_s + versionText());
-    QCOMPARE(box->cmdOK->text(), u"確認(&C)"_s);
-    QVERIFY(box->cmdOK->isDefault());
-    QCOMPARE(box->focusWidget(), box->cmdOK);
-
-    // Our notice first, then the credit the dictionary's licence asks for,
-    // every line within the label in its bold face.
-    const QStringList lines = box->lblCopyright->text().split(u'\n');
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines[0].contains(u"tolvo"_s));
-    const QString credit = lines[1] + u' ' + lines[2];
-    for (const QString &part : {u"EDICT"_s, u"KANJIDIC"_s, u"EDRDG"_s, u"CC BY-SA 3.0"_s, u"UniDic (BSD)"_s})
-        QVERIFY2(credit.contains(part), qPrintable(part));
-    const QFontMetrics metrics(box->lblCopyright->font());
-    for (const QString &line : lines)
-        QVERIFY2(metrics.horizontalAdvance(line) <= box->lblCopyright->width(), qPrintable(line));
-    QVERIFY(metrics.lineSpacing() * lines.size() <= box->lblCopyright->height());
-    const QFontMetrics versionMetrics(box->lblVersion->font());
-    QVERIFY(versionMetrics.horizontalAdvance(box->lblVersion->text()) <= box->lblVersion->width());
-}
-
-void TestHelpAbout::aboutIsOneBox()
-{
-    showAbout();
-    QPointer<frmAbout> first = aboutBoxes().value(0);
-    QVERIFY(first);
-    showAbout();
-    showAbout();
-    QCoreApplication::processEvents();
-    QCOMPARE(aboutBoxes().size(), 1);
-    QCOMPARE(aboutBoxes().first(), first.data());
-}
-
-void TestHelpAbout::aboutCloses_data()
-{
-    // A key pressed on the focused button; no key: the button clicked, or
-    // (false) the close box.
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("click");
-    QTest::newRow("Return") << int(Qt::Key_Return) << false;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false;
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
-    QTest::newRow("button") << 0 << true;
-    QTest::newRow("close box") << 0 << false;
-}
-
-void TestHelpAbout::aboutCloses()
-{
-    QFETCH(int, key);
-    QFETCH(bool, click);
-    showAbout();
-    QPointer<frmAbout> box = aboutBoxes().value(0);
-    QVERIFY(box);
-    if (key != 0)
-        QTest::keyClick(box->cmdOK, Qt::Key(key));
-    else if (click)
-        QTest::mouseClick(box->cmdOK, Qt::LeftButton);
-    else
-        box->close();
-    // Unloaded: gone, not merely hidden.
-    QTRY_VERIFY(box.isNull());
-    QVERIFY(m_owner->isVisible());
-}
-
-void TestHelpAbout::aboutReloadsLabels()
-{
-    showAbout();
-    QPointer<frmAbout> first = aboutBoxes().value(0);
-    QVERIFY(first);
-    first->lblVersion->setText(u"changed"_s);
-    first->lblCopyright->clear();
-    QTest::keyClick(first->cmdOK, Qt::Key_Escape);
-    QTRY_VERIFY(first.isNull());
-
-    showAbout();
-    frmAbout *second = aboutBoxes().value(0);
-    QVERIFY(second);
-    QCOMPARE(second->lblVersion->text(), u"Version "_s + versionText());
-    QCOMPARE(second->lblCopyright->text(), copyrightText());
-}
-
-void TestHelpAbout::aboutCentredOverOwner_data()
-{
-    QTest::addColumn<QRect>("ownerGeometry");
-    QTest::newRow("main window size") << QRect(120, 90, 343, 358);
-    QTest::newRow("wide owner") << QRect(40, 60, 600, 300);
-    QTest::newRow("owner hanging off the screen") << QRect(-400, -300, 343, 358);
-}
-
-void TestHelpAbout::aboutCentredOverOwner()
-{
-    QFETCH(QRect, ownerGeometry);
-    m_owner->setGeometry(ownerGeometry);
-    QCoreApplication::processEvents();
-    showAbout();
-    frmAbout *box = aboutBoxes().value(0);
-    QVERIFY(box);
-    QVERIFY(QTest::qWaitForWindowExposed(box));
-    const QRect available = m_owner->screen()->availableGeometry();
-    const QRect frame = box->frameGeometry();
-    if (available.contains(m_owner->frameGeometry())) {
-        const QPoint offset = frame.center() - m_owner->frameGeometry().center();
-        QVERIFY2(offset.manhattanLength() <= 2,
-                 qPrintable(u"off by %1, %2"_s.arg(offset.x()).arg(offset.y())));
-    } else {
-        // Kept where its title bar can be reached.
-        QVERIFY(available.contains(frame));
-    }
-}
-
-void TestHelpAbout::aboutClosesWithOwner_data()
-{
-    QTest::addColumn<bool>("destroyOwner");
-    QTest::newRow("owner closed") << false;
-    QTest::newRow("owner destroyed") << true;
-}
-
-void TestHelpAbout::aboutClosesWithOwner()
-{
-    QFETCH(bool, destroyOwner);
-    showAbout();
-    QPointer<frmAbout> box = aboutBoxes().value(0);
-    QVERIFY(box);
-    if (destroyOwner)
-        m_owner.reset();
-    else
-        m_owner->close();
-    QTRY_VERIFY(box.isNull());
-    // And the next Help > About opens a box again.
-    init();
-    showAbout();
-    QCOMPARE(aboutBoxes().size(), 1);
-}
-
-void TestHelpAbout::aboutFromMainWindowMenu()
-{
-    MainWindowFixture fixture;
-    QVERIFY(fixture.loadDictionary(workedExampleLines()));
-    frmMain &window = fixture.open();
-    QAction *about = fixture.action(u"mnuHelpAbout"_s);
-    QVERIFY(about);
-    about->trigger();
-    about->trigger();
-    QCoreApplication::processEvents();
-    QCOMPARE(aboutBoxes().size(), 1);
-    QPointer<frmAbout> box = aboutBoxes().first();
-    QCOMPARE(box->parentWidget(), &window);
-    QTest::keyClick(box->cmdOK, Qt::Key_Return);
-    QTRY_VERIFY(box.isNull());
-
-    // Closing the main window takes an open About box with it.
-    about->trigger();
-    box = aboutBoxes().value(0);
-    QVERIFY(box);
-    window.close();
-    QTRY_VERIFY(box.isNull());
-    QVERIFY(fixture.prompts.shown.isEmpty());
-}
-
 // ---- Help > Search topics ------------------------------------------------------
 
-void TestHelpAbout::helpOpensViewerAtContents()
+void TestHelpCommand::helpOpensViewerAtContents()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
     showHelp([&] { return path; });
@@ -400,7 +140,7 @@ void TestHelpAbout::helpOpensViewerAtContents()
     QVERIFY(m_prompts.shown.isEmpty());
 }
 
-void TestHelpAbout::helpOpensShippedFileByDefault()
+void TestHelpCommand::helpOpensShippedFileByDefault()
 {
     // The test runs from the program folder the build made, where the build
     // put tolvo.hlp: a main window that start-up gave no path opens the one
@@ -423,7 +163,7 @@ void TestHelpAbout::helpOpensShippedFileByDefault()
     window.close();
 }
 
-void TestHelpAbout::helpUnopenableFileReportedByViewer_data()
+void TestHelpCommand::helpUnopenableFileReportedByViewer_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
@@ -439,7 +179,7 @@ void TestHelpAbout::helpUnopenableFileReportedByViewer_data()
     QTest::newRow("no file name") << QString() << QByteArray() << u"ファイル名"_s;
 }
 
-void TestHelpAbout::helpUnopenableFileReportedByViewer()
+void TestHelpCommand::helpUnopenableFileReportedByViewer()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
@@ -475,7 +215,7 @@ void TestHelpAbout::helpUnopenableFileReportedByViewer()
     QCOMPARE(viewer->contentsTree()->topLevelItemCount(), 0);
 }
 
-void TestHelpAbout::helpStepErrorShowsErrorBox_data()
+void TestHelpCommand::helpStepErrorShowsErrorBox_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("description");
@@ -484,7 +224,7 @@ void TestHelpAbout::helpStepErrorShowsErrorBox_data()
     QTest::newRow("anything else") << 2 << u"内部エラーです。"_s;
 }
 
-void TestHelpAbout::helpStepErrorShowsErrorBox()
+void TestHelpCommand::helpStepErrorShowsErrorBox()
 {
     QFETCH(int, kind);
     QFETCH(QString, description);
@@ -510,7 +250,7 @@ void TestHelpAbout::helpStepErrorShowsErrorBox()
     QVERIFY(m_viewer.data()->openFailureBox());
 }
 
-void TestHelpAbout::helpViewerReloadsAndReturnsToContents()
+void TestHelpCommand::helpViewerReloadsAndReturnsToContents()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
     showHelp([&] { return path; });
@@ -539,7 +279,7 @@ void TestHelpAbout::helpViewerReloadsAndReturnsToContents()
     QVERIFY(m_prompts.shown.isEmpty());
 }
 
-void TestHelpAbout::helpViewerClosesWithOwner()
+void TestHelpCommand::helpViewerClosesWithOwner()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
     showHelp([&] { return path; });
@@ -551,7 +291,7 @@ void TestHelpAbout::helpViewerClosesWithOwner()
     QTRY_VERIFY(viewer.isNull());
 }
 
-void TestHelpAbout::helpFromMainWindowMenu()
+void TestHelpCommand::helpFromMainWindowMenu()
 {
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
     MainWindowFixture fixture;
@@ -576,7 +316,7 @@ void TestHelpAbout::helpFromMainWindowMenu()
 
 // ---- the viewer's pages ------------------------------------------------------
 
-void TestHelpAbout::viewerContentsTree()
+void TestHelpCommand::viewerContentsTree()
 {
     HelpViewer viewer;
     QVERIFY(viewer.openFile(writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp))));
@@ -594,7 +334,7 @@ void TestHelpAbout::viewerContentsTree()
     QCOMPARE(viewer.currentAnchor(), u"search"_s);
 }
 
-void TestHelpAbout::viewerKeywordIndex()
+void TestHelpCommand::viewerKeywordIndex()
 {
     HelpViewer viewer;
     QVERIFY(viewer.openFile(writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp))));
@@ -614,7 +354,7 @@ void TestHelpAbout::viewerKeywordIndex()
     QCOMPARE(viewer.currentAnchor(), u"history"_s);
 }
 
-void TestHelpAbout::viewerKeywordFilter_data()
+void TestHelpCommand::viewerKeywordFilter_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("current");
@@ -626,7 +366,7 @@ void TestHelpAbout::viewerKeywordFilter_data()
     QTest::newRow("no match") << u"zzz"_s << QString() << 0;
 }
 
-void TestHelpAbout::viewerKeywordFilter()
+void TestHelpCommand::viewerKeywordFilter()
 {
     QFETCH(QString, typed);
     QFETCH(QString, current);
@@ -642,7 +382,7 @@ void TestHelpAbout::viewerKeywordFilter()
     QCOMPARE(list->currentItem() ? list->currentItem()->text() : QString(), current);
 }
 
-void TestHelpAbout::viewerSearch()
+void TestHelpCommand::viewerSearch()
 {
     HelpViewer viewer;
     QVERIFY(viewer.openFile(writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp))));
@@ -657,5 +397,5 @@ void TestHelpAbout::viewerSearch()
     QCOMPARE(viewer.searchResults()->count(), 0);
 }
 
-QTEST_MAIN(TestHelpAbout)
-#include "tst_helpabout.moc"
+QTEST_MAIN(TestHelpCommand)
+#include "tst_helpcommand.moc"
