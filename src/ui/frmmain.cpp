@@ -4,21 +4,23 @@
 #include "dictionary/dictionary.h"
 #include "platform/prompts.h"
 #include "platform/runtimeerror.h"
-#include "platform/windowsfonts.h"
 #include "settings/basparam.h"
 #include "ui/appicon.h"
+#include "ui/controls.h"
 #include "ui/fonts.h"
 #include "ui/frmabout.h"
 #include "ui/helpabout.h"
 #include "ui/helpviewer.h"
+#include "ui/historypanel.h"
 #include "ui/letterbox.h"
+#include "ui/mainsearchhooks.h"
 #include "settings/parsecolor.h"
 #include "search/partnerletters.h"
 #include "ui/picturebox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
@@ -26,9 +28,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QToolTip>
 #include <QTreeWidget>
-#include <QtMath>
 
 using namespace Qt::StringLiterals;
 
@@ -37,94 +39,8 @@ static void initResources()
     Q_INIT_RESOURCE(tolvo);
 }
 
-namespace {
-
-constexpr int px(int twips) { return twips / frmMain::kTwipsPerPixel; }
-
-// Positions as laid out, in twips.
-void place(QWidget *w, int left, int top, int width, int height)
-{
-    w->setGeometry(px(left), px(top), px(width), px(height));
-}
-
-// One of the two lines of the etched rule under the menu bar.
-class RuleLine : public QWidget
-{
-public:
-    RuleLine(const QColor &color, QWidget *parent) : QWidget(parent), m_color(color)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter(this).fillRect(rect(), m_color);
-    }
-
-private:
-    QColor m_color;
-};
-
-QFont gothic(int points)
-{
-    QFont f(pGothicFace());
-    f.setPointSize(points);
-    f.setWeight(QFont::Normal);
-    return f;
-}
-
-QTreeWidget *makeListView(QWidget *parent, const QString &name, const QStringList &headers,
-                          int firstWidth, int secondWidth)
-{
-    auto *view = new QTreeWidget(parent);
-    view->setObjectName(name);
-    view->setColumnCount(2);
-    view->setHeaderLabels(headers);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
-    view->setSortingEnabled(false);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setAllColumnsShowFocus(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    QHeaderView *header = view->header();
-    header->setStretchLastSection(false);
-    header->setSectionsMovable(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    header->resizeSection(0, px(firstWidth));
-    header->resizeSection(1, px(secondWidth));
-    return view;
-}
-
-QProgressBar *makeProgressBar(QWidget *parent, const QString &name)
-{
-    auto *bar = new QProgressBar(parent);
-    bar->setObjectName(name);
-    bar->setTextVisible(false);
-    bar->setRange(0, 100);
-    bar->setValue(0);
-    bar->hide();
-    return bar;
-}
-
-// A window the unload sequence closes: a form, not a menu or a tip.
-bool isForm(const QWidget *w)
-{
-    switch (w->windowType()) {
-    case Qt::Window:
-    case Qt::Dialog:
-    case Qt::Tool:
-    case Qt::Sheet:
-    case Qt::Drawer:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
+// The layout's twips are the helpers' twips.
+static_assert(frmMain::kTwipsPerPixel == kTwipsPerPixel);
 
 frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &settings,
                  const QString &settingsPath, QWidget *parent)
@@ -223,27 +139,9 @@ void frmMain::buildControls()
     pbrStatus = makeProgressBar(client, u"pbrStatus"_s);
     place(pbrStatus, 0, 4575, 5145, 135);
 
-    const auto makeHolder = [client](const QString &name, const QString &image, int left) {
-        auto *holder = new PictureBox(client);
-        holder->setObjectName(name);
-        holder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        holder->setLineWidth(2);
-        place(holder, left, 4560, 2250, 2535);
-        holder->setSurface(QImage(image));
-        holder->hide();
-        return holder;
-    };
-    picBack = makeHolder(u"picBack"_s, u":/images/back.bmp"_s, 1680);
-    picBackMask = makeHolder(u"picBackMask"_s, u":/images/backmask.bmp"_s, 3480);
-
-    // The etched rule: grey at the top, white under it; longer than the
-    // client area, which clips it.
-    auto *line0 = new RuleLine(QColor(128, 128, 128), client);
-    line0->setObjectName(u"Line1_0"_s);
-    line0->setGeometry(0, 0, px(5640), 1);
-    auto *line1 = new RuleLine(Qt::white, client);
-    line1->setObjectName(u"Line1_1"_s);
-    line1->setGeometry(0, 1, px(5640), 2);
+    picBack = makePictureHolder(client, u"picBack"_s, u":/images/back.bmp"_s, 1680);
+    picBackMask = makePictureHolder(client, u"picBackMask"_s, u":/images/backmask.bmp"_s, 3480);
+    addEtchedRule(client);
 
     QWidget::setTabOrder(txtLetter[0], txtLetter[1]);
     for (int i = 1; i + 1 < kLetterBoxCount; ++i)
@@ -340,16 +238,7 @@ void frmMain::formUnload()
 {
     // Every other window, the most recently created first: those this window
     // owns in creation order, any unowned one taken as older.
-    QList<QPointer<QWidget>> others;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w != this && w->parentWidget() != this && isForm(w) && w->isVisible())
-            others.append(w);
-    }
-    for (QObject *child : children()) {
-        auto *w = qobject_cast<QWidget *>(child);
-        if (w && w->isWindow() && isForm(w))
-            others.append(w);
-    }
+    const QList<QPointer<QWidget>> others = otherForms(this);
     for (qsizetype n = others.size() - 1; n >= 0; --n) {
         if (others[n])
             others[n]->close();
@@ -397,16 +286,7 @@ void frmMain::setOuterHeightTwips(int twips)
 
 int frmMain::frameInLayoutPixels(int frame, qreal programScale)
 {
-    // The window manager draws the frame at its own size: a scale that Qt
-    // applies to this program alone (QT_SCALE_FACTOR) leaves it as it is,
-    // where on the system this layout comes from the title bar grows with
-    // everything else. So each of its device pixels counts as one of the
-    // layout's pixels, and the window scales as a whole. Qt gives the
-    // frame in scaled pixels rounded to whole ones; taking the smaller
-    // device size it may stand for never cuts the client area short.
-    if (frame <= 0)
-        return 0;
-    return qMax(0, qCeil((frame - 0.5) * programScale));
+    return ::frameInLayoutPixels(frame, programScale);
 }
 
 void frmMain::fitOuterHeight()
@@ -532,4 +412,182 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
     }
     QToolTip::showText(globalPos, partnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
                        lsvCandidate->visualItemRect(item));
+}
+
+// ---- history panel ---------------------------------------------------------
+
+void frmMain::applyHistoryPanel(bool shown)
+{
+    attempt([&] {
+        setOuterHeightTwips(shown ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips);
+        lblHistory->setVisible(shown);
+        lsvHistory->setVisible(shown);
+        mnuEditHistory->setChecked(shown);
+        basParam::SetParam(m_settings, u"History"_s, 0, shown);
+    });
+}
+
+void frmMain::RefreshHistoryList()
+{
+    lsvHistory->hide();
+    fillHistoryList(lsvHistory, m_settings);
+    lsvHistory->setVisible(mnuEditHistory->isChecked());
+}
+
+void frmMain::onPopupGetString() noexcept
+{
+    const QString letters = selectedHistoryLetters(lsvHistory);
+    if (letters.isEmpty())
+        return;
+    for (int i = 0; i < kLetterBoxCount; ++i)
+        txtLetter[i]->setText(letters.mid(i, 1));
+    lblAnswer->clear();
+    lsvCandidate->clear();
+}
+
+void frmMain::popupHistoryMenu(QObject *watched, QEvent *event)
+{
+    if (watched != lsvHistory->viewport())
+        return;
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() == Qt::RightButton)
+        mnuPopup->popup(mouse->globalPosition().toPoint());
+}
+
+// ---- search ----------------------------------------------------------------
+
+void frmMain::onEditFind() noexcept
+{
+    if (Searching)
+        return;
+    Searching = true;
+    CancelRequested = false;
+    m_boxOpenedDuringSearch = false;
+    // The window's own focus widget: it stays the same while a message box
+    // or another program has the keyboard.
+    const QPointer<QWidget> focused = focusWidget();
+    for (LetterBox *box : txtLetter)
+        box->setEnabled(false);
+    // Disabling the boxes moved the focus on, and the search may move it
+    // again; it goes back at the end unless the user moved it meanwhile.
+    m_focusMovedByUser = false;
+
+    const auto finish = qScopeGuard([&] {
+        lsvCandidate->setVisible(true);
+        pbrLetter->hide();
+        pbrStatus->hide();
+        for (LetterBox *box : txtLetter)
+            box->setEnabled(true);
+        Searching = false;
+        // Set on an inactive window too: the box then gets the focus, and
+        // selects its text, when the window is active again.
+        if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
+            focused->setFocus(Qt::OtherFocusReason);
+        // Not every window manager gives the keyboard back to the window
+        // a closed message box belonged to.
+        if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+            activateWindow();
+    });
+    try {
+        runSearch();
+    } catch (const RuntimeError &e) {
+        reportSearchFailure(e.number(), e.description());
+    } catch (const std::exception &) {
+        reportSearchFailure(0, u"予期しないエラーが発生しました。"_s);
+    }
+}
+
+void frmMain::runSearch()
+{
+    const qint32 lineCount = toInt32(GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
+    pbrLetter->setMaximum(kLetterBoxCount + 1);
+    pbrLetter->setValue(0);
+    pbrStatus->setMaximum(lineCount);
+    pbrStatus->setValue(0);
+    pbrLetter->show();
+    pbrStatus->show();
+
+    MainSearchHooks hooks(txtLetter, pbrLetter, pbrStatus, &CancelRequested, &m_yielding,
+                          [this](int box, qint32 line) { yieldToEvents(box, line); });
+    const SearchResult result = m_engine.run(m_dictionary, hooks);
+
+    if (result.cancelled) {
+        m_prompts.message(u"確認"_s, u"検索処理を中止しました。"_s, Prompts::Icon::Information);
+        lblAnswer->clear();
+        lsvCandidate->clear();
+        lsvCandidate->setEnabled(false);
+        return;
+    }
+
+    m_searchedLetters = hooks.letters;
+    if (result.hasAnswer())
+        lblAnswer->setText(result.answer());
+    lsvCandidate->clear();
+    if (!result.hasAnswer()) {
+        m_prompts.message(u"確認"_s, u"該当する単語が見つかりませんでした。"_s, Prompts::Icon::Information);
+        lblAnswer->clear();
+    }
+
+    // Filled while hidden, so that it is not redrawn for every row.
+    lsvCandidate->hide();
+    QList<QTreeWidgetItem *> rows;
+    for (const Candidate &c : result.listed())
+        rows.append(new QTreeWidgetItem(QStringList{QString(c.kanji), QString::number(c.hits)}));
+    lsvCandidate->addTopLevelItems(rows);
+    lsvCandidate->show();
+    if (!rows.isEmpty()) {
+        lsvCandidate->setCurrentItem(rows.first());
+        lsvCandidate->setEnabled(true);
+    } else {
+        lsvCandidate->setEnabled(false);
+    }
+
+    QStringList boxTexts;
+    for (LetterBox *box : txtLetter)
+        boxTexts.append(box->text());
+    // A history of capacity 0 (set so in the settings file) keeps nothing;
+    // the search itself has still completed.
+    if (m_settings.histNum() > 0)
+        basParam::SetParam(m_settings, u"HistString"_s, 0, historyEntryText(boxTexts, lblAnswer->text()));
+    RefreshHistoryList();
+}
+
+void frmMain::yieldToEvents(int, qint32)
+{
+    QCoreApplication::processEvents();
+}
+
+void frmMain::drawProgressNow()
+{
+    // The status bar's drawing is throttled during the scan; a modal box
+    // runs its own event loop over a window whose bars must show where the
+    // search stands.
+    pbrStatus->setUpdatesEnabled(true);
+    pbrLetter->repaint();
+    pbrStatus->repaint();
+}
+
+void frmMain::noteFocusMove(QObject *watched, QEvent *event)
+{
+    // Only the user moves the focus while the search yields; activation
+    // coming back after a message box is no choice of theirs.
+    switch (static_cast<QFocusEvent *>(event)->reason()) {
+    case Qt::MouseFocusReason:
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
+            m_focusMovedByUser = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::reportSearchFailure(int number, const QString &description)
+{
+    m_prompts.message(u"エラー"_s,
+                      u"検索処理中にエラーが発生しました。\nErrorNo: "_s + QString::number(number) + u'\n'
+                          + description,
+                      Prompts::Icon::Error);
 }

@@ -88,8 +88,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    friend class MainSearchHooks;
-
     void buildControls();
     void buildMenus();
     void formLoad();
@@ -97,10 +95,10 @@ private:
     void formKeyPress(int keyAscii);
     void setOuterHeightTwips(int twips);
     void fitOuterHeight();
-    // The history panel, in historypanel.cpp.
+    // The history panel.
     void applyHistoryPanel(bool shown);
     void popupHistoryMenu(QObject *watched, QEvent *event);
-    // The search, in mainsearch.cpp.
+    // The search.
     void runSearch();
     void reportSearchFailure(int number, const QString &description);
     void drawProgressNow();
