@@ -2,6 +2,8 @@
 // How the main window's handlers treat our own run-time errors.
 #include "platform/runtimeerror.h"
 
+#include <utility>
+
 // A step of the load sequence: a failure ends the step, silently.
 template <typename Step>
 void attempt(Step &&step)
@@ -19,8 +21,5 @@ void attempt(Step &&step)
 template <typename Body>
 void atEdge(Body &&body)
 {
-    try {
-        body();
-    } catch (const RuntimeError &) {
-    }
+    attempt(std::forward<Body>(body));
 }
