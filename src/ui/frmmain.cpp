@@ -39,9 +39,6 @@ static void initResources()
     Q_INIT_RESOURCE(tolvo);
 }
 
-// The layout's twips are the helpers' twips.
-static_assert(frmMain::kTwipsPerPixel == kTwipsPerPixel);
-
 frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &settings,
                  const QString &settingsPath, QWidget *parent)
     : QMainWindow(parent),
@@ -282,11 +279,6 @@ void frmMain::setOuterHeightTwips(int twips)
 {
     m_outerHeight = twips / kTwipsPerPixel;
     fitOuterHeight();
-}
-
-int frmMain::frameInLayoutPixels(int frame, qreal programScale)
-{
-    return ::frameInLayoutPixels(frame, programScale);
 }
 
 void frmMain::fitOuterHeight()

@@ -36,9 +36,8 @@ class frmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Layout in device-independent pixels; heights set from twips, 15 to a pixel.
+    // Layout in device-independent pixels; heights set from twips (ui/controls.h).
     static constexpr int kClientWidth = 343;
-    static constexpr int kTwipsPerPixel = 15;
     // Outer heights, title bar, borders and menu bar included.
     static constexpr int kHeightWithHistoryTwips = 5370;
     static constexpr int kHeightWithoutHistoryTwips = 3810;
@@ -53,8 +52,6 @@ public:
 
     // The outer height this window keeps, in pixels.
     int outerHeight() const { return m_outerHeight; }
-    // The title bar and borders, frame high in Qt's pixels, in layout pixels.
-    static int frameInLayoutPixels(int frame, qreal programScale);
 
     // The words the candidates' tips show; without them the tips list letters.
     void setWords(WordList words) { m_words = std::move(words); }

@@ -2,6 +2,7 @@
 #include "mainwindowfixture.h"
 
 #include <QSignalSpy>
+#include "ui/controls.h"
 #include "ui/letterbox.h"
 #include "ui/picturebox.h"
 
@@ -497,7 +498,7 @@ void TestMainWindow::frameInLayoutPixels()
     QFETCH(int, frame);
     QFETCH(qreal, scale);
     QFETCH(int, pixels);
-    QCOMPARE(frmMain::frameInLayoutPixels(frame, scale), pixels);
+    QCOMPARE(::frameInLayoutPixels(frame, scale), pixels);
 }
 
 QTEST_MAIN(TestMainWindow)
