@@ -95,6 +95,8 @@ Options parseArguments(const QStringList &args)
             options.dictionaryPath = args[++i];
         } else if (a == u"--words") {
             options.showWords = true;
+        } else if (a == u"-a" || a == u"--arrow-file") {
+            options.arrowFile = true;
         } else if (a.startsWith(u"--dictionary=")) {
             options.dictionaryPath = a.mid(13);
         } else if (a == u"--") {
@@ -123,7 +125,7 @@ QStringList letterBoxes(const QString &puzzle)
     return boxes;
 }
 
-QStringList readPuzzles(QIODevice &in)
+QStringList readPuzzles(QIODevice &in, bool arrowFile)
 {
     QStringList puzzles;
     for (;;) {
@@ -135,10 +137,35 @@ QStringList readPuzzles(QIODevice &in)
             line.chop(1);
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        const qsizetype tab = line.indexOf(u'\t');
-        puzzles += tab < 0 ? line : line.left(tab);
+        const QStringList fields = line.split(u'\t');
+        puzzles += arrowFile && fields.size() > 1 ? fields[0] + u':' + fields[1] : fields[0];
     }
     return puzzles;
+}
+
+bool Puzzle::hasArrows() const
+{
+    return std::any_of(arrows.cbegin(), arrows.cend(), [](Arrow a) { return a != Arrow::None; });
+}
+
+std::optional<Puzzle> parsePuzzle(const QString &text, QString *error)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    Puzzle puzzle;
+    puzzle.boxes = letterBoxes(colon < 0 ? text : text.left(colon));
+    if (puzzle.boxes.size() > kLetterBoxCount) {
+        *error = QStringLiteral(u"一問の文字は六文字までです: ") + text;
+        return std::nullopt;
+    }
+    if (colon < 0)
+        return puzzle;
+    const std::optional<QList<Arrow>> arrows = parseArrows(QStringView(text).sliced(colon + 1));
+    if (!arrows || arrows->size() != puzzle.boxes.size()) {
+        *error = QStringLiteral(u"矢印は一文字につき一つ、> < - のどれかで書いてください: ") + text;
+        return std::nullopt;
+    }
+    puzzle.arrows = *arrows;
+    return puzzle;
 }
 
 QString resultLine(const QString &puzzle, const SearchResult &result)
@@ -149,13 +176,15 @@ QString resultLine(const QString &puzzle, const SearchResult &result)
     return puzzle + u'\t' + result.answer() + u'\t' + listed.join(u' ') + u'\n';
 }
 
-QString wordLines(const QStringList &boxes, const QString &answer, const WordList &words)
+QString wordLines(const Puzzle &puzzle, const QString &answer, const WordList &words)
 {
     QString lines;
-    for (const QString &letter : boxes) {
+    for (qsizetype i = 0; i < puzzle.boxes.size(); ++i) {
+        const QString &letter = puzzle.boxes[i];
         if (letter.isEmpty())
             continue;
-        const auto word = letter.size() == 1 ? words.find(letter[0], answer[0]) : std::nullopt;
+        const Arrow arrow = i < puzzle.arrows.size() ? puzzle.arrows[i] : Arrow::None;
+        const auto word = letter.size() == 1 ? wordFor(words, letter[0], arrow, answer[0]) : std::nullopt;
         lines += word ? u'\t' + word->spelling + u'\t' + word->readings + u'\n' : u"\t\t\n"_s;
     }
     return lines;
@@ -164,8 +193,8 @@ QString wordLines(const QStringList &boxes, const QString &answer, const WordLis
 QString helpText()
 {
     return QStringLiteral(
-        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [--words] [文字...]\n"
-        u"Usage:  tolvo-solve [-d|--dictionary FILE] [--words] [LETTERS...]\n"
+        u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [--words] [-a|--arrow-file] [文字[:矢印]...]\n"
+        u"Usage:  tolvo-solve [-d|--dictionary FILE] [--words] [-a|--arrow-file] [LETTERS[:ARROWS]...]\n"
         u"\n"
         u"与えられた漢字（最大六文字）のすべてと二字熟語を作る漢字を辞書から探します。\n"
         u"Finds the kanji that forms a two-kanji word with every given kanji.\n"
@@ -176,6 +205,14 @@ QString helpText()
         u"                  引数がなければ標準入力から一行一問で読みます（タブ以降、空行、# で始まる行は無視）。\n"
         u"                  Without arguments, reads one puzzle per line from standard input\n"
         u"                  (text after a TAB, blank lines and lines starting with # are ignored).\n"
+        u"  :矢印 / :ARROWS 問題の後にコロンと、文字ごとに一つの矢印を書けます（例 '順当交組:>>><'）。\n"
+        u"                  > 文字→答えの順の熟語（明>白 で 明白）、< 答え→文字の順（白<昼 で 白昼）、- 向きなし。\n"
+        u"                  矢印のある文字は、その順の熟語が tolvo.words にあるときだけ数えます。\n"
+        u"                  After a colon, one arrow per letter (e.g. '順当交組:>>><'): '>' the word reads\n"
+        u"                  letter then answer (明白), '<' answer then letter (白昼), '-' either order.\n"
+        u"                  A letter with an arrow counts only for words of tolvo.words in that order.\n"
+        u"  -a, --arrow-file 標準入力の各行を 文字<TAB>矢印<TAB>… として読みます（arrow-puzzles.tsv の形）。\n"
+        u"                  read standard input as letters<TAB>arrows<TAB>… (the arrow-puzzles.tsv form).\n"
         u"  -d, --dictionary 辞書ファイル（既定: プログラムと同じフォルダの tolvo.dic）\n"
         u"                  the dictionary (default: tolvo.dic beside the program)\n"
         u"  --words         答えの下に、空でない文字ごとに一行、<TAB>熟語<TAB>読み（・区切り）を出します。\n"
@@ -211,11 +248,18 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
         QFile in;
         if (!in.open(input, QIODevice::ReadOnly))
             return usageError(error, QStringLiteral(u"標準入力を読めません。"));
-        puzzles += readPuzzles(in);
+        puzzles += readPuzzles(in, options.arrowFile);
     }
-    for (const QString &p : puzzles)
-        if (letterBoxes(p).size() > kLetterBoxCount)
-            return usageError(error, QStringLiteral(u"一問の文字は六文字までです: ") + p);
+    std::vector<Puzzle> parsed;
+    bool anyArrows = false;
+    for (const QString &p : puzzles) {
+        QString why;
+        const std::optional<Puzzle> puzzle = parsePuzzle(p, &why);
+        if (!puzzle)
+            return usageError(error, why);
+        anyArrows = anyArrows || puzzle->hasArrows();
+        parsed.push_back(*puzzle);
+    }
 
     const QString dictionaryPath =
         options.dictionaryPath.isEmpty() ? DataFilePath(QStringLiteral(".dic")) : options.dictionaryPath;
@@ -226,7 +270,9 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
     }
 
     WordList words;
-    if (options.showWords) {
+    // An arrow is checked against the words; without them no answer may
+    // pass for one that heeds the arrows.
+    if (options.showWords || anyArrows) {
         const QString wordsPath = DataFilePath(QStringLiteral(".words"));
         if (!words.load(wordsPath)) {
             writeText(error, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
@@ -236,13 +282,13 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
 
     SearchEngine engine;
     bool allAnswered = true;
-    for (const QString &puzzle : puzzles) {
-        const QStringList boxes = letterBoxes(puzzle);
-        FixedLetters hooks(boxes);
-        const SearchResult result = engine.run(dictionary, hooks);
-        out.write(resultLine(puzzle, result));
+    for (size_t i = 0; i < parsed.size(); ++i) {
+        const Puzzle &puzzle = parsed[i];
+        FixedLetters hooks(puzzle.boxes, puzzle.arrows);
+        const SearchResult result = engine.run(dictionary, hooks, &words);
+        out.write(resultLine(puzzles[i], result));
         if (options.showWords && result.hasAnswer())
-            out.write(wordLines(boxes, result.answer(), words));
+            out.write(wordLines(puzzle, result.answer(), words));
         allAnswered = allAnswered && result.hasAnswer();
         if (out.failed())
             break;   // no one gets the rest

@@ -1,6 +1,9 @@
 #pragma once
 // tolvo-solve's parts: the command line read into options, the puzzles read
 // and split into letter boxes, the lines it prints, and the run itself.
+#include "search/arrows.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +18,7 @@ namespace solve {
 struct Options {
     QString dictionaryPath;   // empty: tolvo.dic beside the program
     bool showWords = false;
+    bool arrowFile = false;   // standard input is letters TAB arrows TAB …
     bool help = false;        // reading stopped at -h or --help
     bool readStdin = true;    // no puzzle among the arguments
     QStringList puzzles;
@@ -30,15 +34,27 @@ Options parseArguments(const QStringList &args);
 QStringList letterBoxes(const QString &puzzle);
 
 // One puzzle per line: text after a TAB, blank lines and lines starting with
-// '#' are passed over.
-QStringList readPuzzles(QIODevice &in);
+// '#' are passed over. With arrowFile the second field is the puzzle's
+// arrows, kept as "letters:arrows".
+QStringList readPuzzles(QIODevice &in, bool arrowFile = false);
+
+// A puzzle as the search takes it: "letters" or "letters:arrows", one arrow
+// per letter ('>' letter first, '<' answer first, '-' none).
+struct Puzzle {
+    QStringList boxes;
+    QList<Arrow> arrows;   // empty: no arrows at all
+    bool hasArrows() const;
+};
+// The puzzle, or why it is refused: more than six letters, or arrows that
+// are not one of '>', '<', '-' per letter.
+std::optional<Puzzle> parsePuzzle(const QString &text, QString *error);
 
 // letters TAB answer TAB kanji:hits …, and its line end.
 QString resultLine(const QString &puzzle, const SearchResult &result);
 
 // One line per letter under an answer: TAB word TAB readings; both fields
 // stay empty where the words file has no word.
-QString wordLines(const QStringList &boxes, const QString &answer, const WordList &words);
+QString wordLines(const Puzzle &puzzle, const QString &answer, const WordList &words);
 
 QString helpText();
 

@@ -2,14 +2,17 @@
 #include "dictionary/dictionary.h"
 #include "search/wordlist.h"
 
-QStringList partnerLetters(const DictionaryStore &dictionary, const QStringList &letters, QChar kanji)
+QList<ArrowedLetter> partnerLetters(const DictionaryStore &dictionary, const QList<ArrowedLetter> &letters,
+                                    QChar kanji, const WordList &words)
 {
-    QStringList found;
+    QList<ArrowedLetter> found;
     const char16_t *first = dictionary.firstUnits();
-    for (const QString &letter : letters) {
-        if (letter.size() != 1 || found.contains(letter))
+    for (const ArrowedLetter &letter : letters) {
+        if (letter.text.size() != 1 || !readsAs(words, letter.text[0], letter.arrow, kanji))
             continue;
-        const char16_t head = letter[0].unicode();
+        if (std::any_of(found.cbegin(), found.cend(), [&](const ArrowedLetter &f) { return f.text == letter.text; }))
+            continue;
+        const char16_t head = letter.text[0].unicode();
         for (qint32 n = 1; n <= dictionary.lineCount(); ++n) {
             if (first[n - 1] == head && dictionary.lineView(n).mid(1).contains(kanji)) {
                 found.append(letter);
@@ -20,13 +23,14 @@ QStringList partnerLetters(const DictionaryStore &dictionary, const QStringList 
     return found;
 }
 
-QString partnerWordsText(const QStringList &partners, const WordList &words, QChar kanji)
+QString partnerWordsText(const QList<ArrowedLetter> &partners, const WordList &words, QChar kanji)
 {
     QStringList parts;
-    for (const QString &letter : partners) {
-        const auto word = letter.size() == 1 ? words.find(letter[0], kanji) : std::nullopt;
+    for (const ArrowedLetter &partner : partners) {
+        const auto word = partner.text.size() == 1 ? wordFor(words, partner.text[0], partner.arrow, kanji)
+                                                   : std::nullopt;
         if (!word)
-            parts += letter;
+            parts += partner.text;
         else if (word->readings.isEmpty())
             parts += word->spelling;
         else

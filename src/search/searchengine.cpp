@@ -1,5 +1,6 @@
 #include "search/searchengine.h"
 #include "dictionary/dictionary.h"
+#include "search/wordlist.h"
 
 #include <algorithm>
 
@@ -19,7 +20,7 @@ SearchEngine::SearchEngine() : m_slotOf(new qint32[65536]())
 
 SearchEngine::~SearchEngine() = default;
 
-SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &hooks)
+SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &hooks, const WordList *words)
 {
     SearchResult result;
     std::vector<Candidate> &found = result.candidates;
@@ -32,7 +33,7 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
             slotOf[c.kanji.unicode()] = 0;
     };
     try {
-        scan(dictionary, hooks, result);
+        scan(dictionary, hooks, words, result);
     } catch (...) {
         clearIndex();
         throw;
@@ -50,7 +51,8 @@ SearchResult SearchEngine::run(const DictionaryStore &dictionary, SearchHooks &h
     return result;
 }
 
-void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, SearchResult &result)
+void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, const WordList *words,
+                        SearchResult &result)
 {
     std::vector<Candidate> &found = result.candidates;
     qint32 *slotOf = m_slotOf.get();
@@ -65,13 +67,17 @@ void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, S
     for (int box = 0; box < kLetterBoxCount; ++box) {
         hooks.boxStarted(box);
         const QString letter = hooks.letterText(box);
+        const Arrow arrow = hooks.arrow(box);
         if (!letter.isEmpty()) {
             // A text of more than one character equals no first character,
             // but its box is still scanned (ticks included) and counted.
             const bool canMatch = letter.size() == 1;
             const char16_t l = letter[0].unicode();
+            // A partner the arrow rules out is no hit, and is not discovered.
             auto visit = [&](qint32 n) {
                 for (const char16_t *p = text + offsets[n - 1] + 1, *end = text + offsets[n]; p < end; ++p) {
+                    if (arrow != Arrow::None && !(words && readsAs(*words, QChar(l), arrow, QChar(*p))))
+                        continue;
                     qint32 &slot = slotOf[*p];
                     if (slot) {
                         ++found[slot - 1].hits;

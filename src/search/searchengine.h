@@ -1,10 +1,13 @@
 #pragma once
+#include "search/arrows.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
 class DictionaryStore;
+class WordList;
 
 // What the search asks of whoever drives it. The window advances its
 // progress bars and lets events run; tolvo-solve and the benchmark do nothing.
@@ -15,6 +18,8 @@ public:
     // Box i's whole text, read when box i's turn comes (a history Load
     // during a yield may have changed it).
     virtual QString letterText(int box) = 0;
+    // Box i's arrow, read right after its text.
+    virtual Arrow arrow(int /*box*/) { return Arrow::None; }
     // At the start of every box, empty or not.
     virtual void boxStarted(int /*box*/) {}
     // Before line n of a non-empty box when n is a multiple of 50.
@@ -54,11 +59,14 @@ class SearchEngine
 public:
     SearchEngine();
     ~SearchEngine();
-    SearchResult run(const DictionaryStore &dictionary, SearchHooks &hooks);
+    // words: what a box with an arrow checks each partner against; a
+    // partner counts for such a box only when the word reads the arrow's
+    // way. Without words, no partner of a box with an arrow counts.
+    SearchResult run(const DictionaryStore &dictionary, SearchHooks &hooks, const WordList *words = nullptr);
 
 private:
     // Counts every box's partners into result (steps up to the answer).
-    void scan(const DictionaryStore &dictionary, SearchHooks &hooks, SearchResult &result);
+    void scan(const DictionaryStore &dictionary, SearchHooks &hooks, const WordList *words, SearchResult &result);
 
     std::unique_ptr<qint32[]> m_slotOf;   // code unit -> candidate index + 1
 };
@@ -67,8 +75,11 @@ private:
 class FixedLetters : public SearchHooks
 {
 public:
-    explicit FixedLetters(QStringList letters) : m_letters(std::move(letters)) {}
+    explicit FixedLetters(QStringList letters, QList<Arrow> arrows = {})
+        : m_letters(std::move(letters)), m_arrows(std::move(arrows)) {}
     QString letterText(int box) override { return box < m_letters.size() ? m_letters[box] : QString(); }
+    Arrow arrow(int box) override { return box < m_arrows.size() ? m_arrows[box] : Arrow::None; }
 private:
     QStringList m_letters;
+    QList<Arrow> m_arrows;
 };

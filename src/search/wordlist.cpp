@@ -82,6 +82,26 @@ std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
         at = *ba;
     if (at < 0)
         return std::nullopt;
+    return wordAt(at);
+}
+
+std::optional<WordList::Word> WordList::findInOrder(QChar first, QChar second) const
+{
+    loadPending();
+    const auto it = m_at.constFind(keyOf(first, second));
+    if (it == m_at.cend())
+        return std::nullopt;
+    return wordAt(*it);
+}
+
+bool WordList::contains(QChar first, QChar second) const
+{
+    loadPending();
+    return m_at.contains(keyOf(first, second));
+}
+
+WordList::Word WordList::wordAt(qsizetype at) const
+{
     QString readings = m_text.sliced(at + 3, m_text.indexOf(u'\n', at) - at - 3);
     if (readings.endsWith(u'\r'))
         readings.chop(1);

@@ -28,10 +28,14 @@ public:
     // The word a and b make, in whichever order is listed first (the more
     // common one); none when the file has neither.
     std::optional<Word> find(QChar a, QChar b) const;
+    // The word that reads first, then second; none when the list lacks it.
+    std::optional<Word> findInOrder(QChar first, QChar second) const;
+    bool contains(QChar first, QChar second) const;
 
 private:
     void loadPending() const;
     void parse(const QString &text) const;
+    Word wordAt(qsizetype at) const;
 
     mutable QString m_pending;
     mutable QString m_text;

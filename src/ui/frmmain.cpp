@@ -396,8 +396,8 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
 {
     QTreeWidgetItem *item = lsvCandidate->itemAt(viewportPos);
     const QString kanji = item ? item->text(0) : QString();
-    const QStringList letters = kanji.size() == 1 ? partnerLetters(m_dictionary, m_searchedLetters, kanji[0])
-                                                  : QStringList();
+    const QList<ArrowedLetter> letters =
+        kanji.size() == 1 ? partnerLetters(m_dictionary, m_searchedLetters, kanji[0], m_words) : QList<ArrowedLetter>();
     if (letters.isEmpty()) {
         QToolTip::hideText();
         return;
@@ -501,7 +501,7 @@ void frmMain::runSearch()
 
     MainSearchHooks hooks(txtLetter, pbrLetter, pbrStatus, &CancelRequested, &m_yielding,
                           [this](int box, qint32 line) { yieldToEvents(box, line); });
-    const SearchResult result = m_engine.run(m_dictionary, hooks);
+    const SearchResult result = m_engine.run(m_dictionary, hooks, &m_words);
 
     if (result.cancelled) {
         m_prompts.message(u"確認"_s, u"検索処理を中止しました。"_s, Prompts::Icon::Information);

@@ -125,7 +125,7 @@ private:
     bool m_boxOpenedDuringSearch = false;
     int m_outerHeight = 0;
     // The letters the last completed search read, for the candidates' tips.
-    QStringList m_searchedLetters;
+    QList<ArrowedLetter> m_searchedLetters;
     WordList m_words;
     QString m_helpFilePath;
     // The one About box and the one help viewer, while open.

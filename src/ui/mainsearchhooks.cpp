@@ -24,7 +24,7 @@ QString MainSearchHooks::letterText(int box)
 {
     const QString text = m_boxes[box]->text();
     if (!text.isEmpty())
-        letters.append(text);
+        letters.append({text, Arrow::None});
     return text;
 }
 

@@ -28,8 +28,8 @@ public:
     void letterStep() override;
     const bool *cancelFlag() const override { return m_cancel; }
 
-    // The letters the search read, box by box, empty boxes left out.
-    QStringList letters;
+    // The letters the search read with their arrows, box by box, empty boxes left out.
+    QList<ArrowedLetter> letters;
 
 private:
     void setStatus(int value);

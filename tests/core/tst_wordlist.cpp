@@ -37,7 +37,10 @@ private slots:
         QFETCH(QString, expected);
         WordList list;
         list.loadText(words);
-        QCOMPARE(partnerWordsText(letters.split(QString(), Qt::SkipEmptyParts), list, u'出'), expected);
+        QList<ArrowedLetter> partners;
+        for (const QString &letter : letters.split(QString(), Qt::SkipEmptyParts))
+            partners.append({letter});
+        QCOMPARE(partnerWordsText(partners, list, u'出'), expected);
     }
 
     void missingFile()
