@@ -80,13 +80,45 @@ private slots:
         QTest::newRow("CR LF, and a last line without its end")
             << u"続\r\n\r\n家"_s.toUtf8() << QStringList{u"続"_s, u"家"_s};
         QTest::newRow("# only at the start") << u"続#\n #家\n"_s.toUtf8() << QStringList{u"続#"_s, u" #家"_s};
+        QTest::newRow("arrow file: the second field is the arrows")
+            << u"a\n# x\n計間\t<>\t時\n続\n"_s.toUtf8() << QStringList{u"計間:<>"_s, u"続"_s};
     }
     void readPuzzles()
     {
         QFETCH(QByteArray, input);
         QBuffer in(&input);
         QVERIFY(in.open(QIODevice::ReadOnly));
-        QTEST(solve::readPuzzles(in), "puzzles");
+        const bool arrowFile = input.startsWith("a\n");
+        if (arrowFile)
+            in.readLine();
+        QTEST(solve::readPuzzles(in, arrowFile), "puzzles");
+    }
+
+    void parsePuzzle_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("arrows");   // as read back, or the start of the message
+        QTest::newRow("no arrows") << u"順当交組"_s << QString();
+        QTest::newRow("one arrow per letter") << u"順当交組:>>-<"_s << u">>-<"_s;
+        QTest::newRow("a letter outside the basic plane takes one arrow") << u"𠮷続:<>"_s << u"<>"_s;
+        QTest::newRow("too few arrows") << u"順当交組:>>>"_s << u"矢印は"_s;
+        QTest::newRow("too many arrows") << u"順:>>"_s << u"矢印は"_s;
+        QTest::newRow("unknown arrow") << u"順当:>→"_s << u"矢印は"_s;
+        QTest::newRow("empty arrows") << u"順:"_s << u"矢印は"_s;
+        QTest::newRow("seven letters with arrows") << u"順当交組続家版:-------"_s << u"一問の文字は"_s;
+    }
+    void parsePuzzle()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, arrows);
+        QString error;
+        const std::optional<solve::Puzzle> puzzle = solve::parsePuzzle(text, &error);
+        QString got;
+        if (puzzle) {
+            for (Arrow a : puzzle->arrows)
+                got += arrowChar(a);
+        }
+        QVERIFY2(puzzle ? got == arrows : error.startsWith(arrows), qPrintable(got + u" / "_s + error));
     }
 
     // Only the candidates that reach half of the letters are printed.

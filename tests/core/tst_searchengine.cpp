@@ -1,5 +1,6 @@
 #include "dictionary/dictionary.h"
 #include "search/searchengine.h"
+#include "search/wordlist.h"
 #include "tempfiles.h"
 
 #include <QHash>
@@ -155,6 +156,36 @@ private slots:
         // The index of candidates must be clean for the next search.
         const SearchResult again = engine.run(d, hooks);
         QCOMPARE(again.candidates, r.candidates);
+    }
+
+    // A letter with an arrow counts a partner only for a word listed in the
+    // arrow's order; the partners it rules out are never discovered.
+    void arrows_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("arrows");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("listed");
+        const QString words = u"手順\t\n順番\t\n手当\t\n当番\t\n交手\t\n交番\t\n組手\t\n番組\t\n"_s;
+        QTest::newRow("no arrows: the first to reach all") << words << u"----"_s << u"手"_s << u"手:4 番:4"_s;
+        QTest::newRow("arrows rule the rival out") << words << u">>><"_s << u"番"_s << u"番:4"_s;
+        QTest::newRow("the other way round: no answer")
+            << words << u"<<<>"_s << u""_s << u"手:3"_s;
+        QTest::newRow("without words an arrowed letter counts nothing")
+            << QString() << u">---"_s << u""_s << u"手:3 番:3"_s;
+    }
+    void arrows()
+    {
+        QFETCH(QString, words);
+        QFETCH(QString, arrows);
+        const DictionaryStore d = storeOf({u"順手番"_s, u"当手番"_s, u"交手番"_s, u"組手番"_s});
+        WordList list;
+        list.loadText(words);
+        FixedLetters hooks(boxes(u"順|当|交|組"_s), *parseArrows(arrows));
+        const SearchResult r = SearchEngine().run(d, hooks, &list);
+        QTEST(r.answer(), "answer");
+        QTEST(listedText(r), "listed");
+        QCOMPARE(r.activeLetterCount, 4);
     }
 
     void matchesIndependentReading()

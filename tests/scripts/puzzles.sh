@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The shipped dictionary against both puzzle files through tolvo-solve: every
-# sample puzzle, and all but at most one four-letter quiz puzzle, must come out
-# with the expected answer.
+# The shipped dictionary against the puzzle files through tolvo-solve: every
+# sample puzzle, all but at most one four-letter quiz puzzle, and every quiz
+# puzzle with its printed arrows must come out with the expected answer.
 # Usage: bash puzzles.sh BIN_DIR SOURCE_DIR
 set -u
 
@@ -12,7 +12,7 @@ fi
 bin=$1
 fails=0
 
-run() {   # file allowed-misses
+run() {   # file allowed-misses [arrows]
     # The shared copy when it sits beside the checkout, else the one kept with the tests.
     local puzzles=$2/../shared/$1
     [ -e "$puzzles" ] || puzzles=$2/tests/data/$1
@@ -24,9 +24,13 @@ run() {   # file allowed-misses
         fi
     done
     local expected got
-    expected=$(grep -v -e '^#' -e '^[[:space:]]*$' "$puzzles" | tr -d '\r' | cut -f 1,2)
+    if [ $# -gt 3 ]; then   # letters TAB arrows TAB answer, solved as letters:arrows
+        expected=$(grep -v -e '^#' -e '^[[:space:]]*$' "$puzzles" | tr -d '\r' | awk -F'\t' '{print $1 ":" $2 "\t" $3}')
+    else
+        expected=$(grep -v -e '^#' -e '^[[:space:]]*$' "$puzzles" | tr -d '\r' | cut -f 1,2)
+    fi
     # Exit status 1 only says some puzzle had no answer; the comparison reports it.
-    got=$("$bin/tolvo-solve" -d "$bin/tolvo.dic" < "$puzzles" | cut -f 1,2)
+    got=$("$bin/tolvo-solve" -d "$bin/tolvo.dic" ${4:+-a} < "$puzzles" | cut -f 1,2)
     local count missed
     count=$(printf '%s\n' "$expected" | wc -l)
     missed=$(diff <(printf '%s\n' "$expected") <(printf '%s\n' "$got") | grep -c '^<')
@@ -39,4 +43,5 @@ run() {   # file allowed-misses
 
 run sample-puzzles.tsv "$2" 0
 run quiz-puzzles.tsv "$2" 1
+run arrow-puzzles.tsv "$2" 0 arrows
 exit $((fails > 0))

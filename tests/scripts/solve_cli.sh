@@ -75,10 +75,23 @@ out=$("$tmp/prog/solver" 続); check "renamed program uses tolvo.dic" "続${tab}
 "$tmp/prog/solver" --words 続 >/dev/null 2>"$tmp/err"; rc=$?
 check "words file missing" 2 $rc
 check "words file missing message" "単語ファイルが見つかりません。" "$(head -n 1 "$tmp/err")"
+# Arrows are checked against the words: without them there is no answer to give.
+"$tmp/prog/solver" '続:>' >/dev/null 2>"$tmp/err"; rc=$?
+check "arrows without words file" 2 $rc
+check "arrows without words file message" "単語ファイルが見つかりません。" "$(head -n 1 "$tmp/err")"
+"$tmp/prog/solver" '続家:>x' >/dev/null 2>"$tmp/err"; rc=$?
+check "malformed arrows" 2 $rc
+grep -q '矢印は' "$tmp/err" || { echo "FAIL malformed arrows: no Japanese message"; fails=$((fails + 1)); }
 printf '# words\n出家\tしゅっけ\n続出\tぞくしゅつ\n家出\tいえで\n' > "$tmp/prog/tolvo.words"
 out=$("$tmp/prog/solver" --words 続家露 鳥); rc=$?
 check "words" "続家露${tab}出${tab}出:3 後:3"$'\n'"${tab}続出${tab}ぞくしゅつ"$'\n'"${tab}出家${tab}しゅっけ"$'\n'"${tab}${tab}"$'\n'"鳥${tab}${tab}" "$out"
 check "words status" 1 $rc
+# With arrows the word shown is the one in the arrow's order, common or not.
+out=$("$tmp/prog/solver" --words '続家:>>'); rc=$?
+check "words in the arrows' order" "続家:>>${tab}出${tab}出:2"$'\n'"${tab}続出${tab}ぞくしゅつ"$'\n'"${tab}家出${tab}いえで" "$out"
+out=$(printf '続家\t<>\t出\n' | "$tmp/prog/solver" -a); rc=$?
+check "arrow file" "続家:<>${tab}${tab}出:1" "$out"
+check "arrow file status" 1 $rc
 
 [ $fails -eq 0 ] && echo "all tolvo-solve checks passed"
 exit $((fails > 0))
