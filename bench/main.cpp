@@ -150,6 +150,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "tolvo-bench: cannot load %s\n", qPrintable(dictionaryPath));
         return 2;
     }
+    print("load_ms", medianMicroseconds(21, [&] { readDictionaryFile(dictionaryPath, shipped); }) / 1000.0);
     SearchEngine engine;
     FixedLetters hooks(kWorkedExample);
     const double engineUs = medianMicroseconds(2001, [&] { engine.run(shipped, hooks); });
