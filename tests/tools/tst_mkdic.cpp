@@ -47,7 +47,11 @@ const QString kKanjidic = u"# KANJIDIC test\n"
                           u"出 3D50 U51fa B17 G1 S5 F13 J4 {exit} {leave}\n"
                           u"発 4846 U767a B105 G3 S9 F51 {departure}\n"
                           u"身 3F48 U8eab B158 G3 S7 F268 {somebody} {the F1 racer}\n"
-                          u"家 3248 U5bb6 B40 G2 S10 F133 {house}\n"_s;
+                          u"家 3248 U5bb6 B40 G2 S10 F133 {house}\n"
+                          u"医 3065 U533b B22 G3 S7 F437 イ い.やす い.する くすし {doctor}\n"
+                          u"顔 3469 U9854 B181 G2 S18 F676 ガン かお {face}\n"
+                          u"鶴 4461 U9db4 B196 S21 F1369 カク つる {crane}\n"
+                          u"父 4963 U7236 B88 G2 S4 F646 フ ちち {father}\n"_s;
 
 } // namespace
 
@@ -117,6 +121,34 @@ void TestMkdic::builder_data()
            u"出力 [しゅつりょく] /(n) output/(P)/\n"_s
         << u"words\t5\n出身\t3500\n家出\t6000\n出家\t4000\n出力\t3000\n口出\t100\n"_s
         << QStringList{u"出力発身家"_s, u"力出"_s, u"家出"_s, u"発出"_s, u"身出"_s};
+    // 口 is common only through 出口と; 出発に's mark must not lift 出発 above 出身.
+    QTest::newRow("with に, と or の after it: the word of its two kanji, unless they have an entry")
+        << u"出身 [しゅっしん] /(n) origin/\n"
+           u"出発 [しゅっぱつ] /(n) departure/\n"
+           u"出発に [しゅっぱつに] /(adv) on departure/(P)/\n"
+           u"出口と [でぐちと] /(adv) made up/(P)/\n"
+           u"出家の [しゅっけの] /(adj-no) made up, unknown to the corpus/\n"
+           u"出力に [しゅつりょくに] /(adv) made up/\n"_s
+        << u"words\t3\n出身\t2000\n出発\t3000\n出力\t1000\n"_s
+        << QStringList{u"出口力身発"_s, u"力出"_s, u"口出"_s, u"発出"_s, u"身出"_s};
+    QTest::newRow("unknown to the corpus: a common native word and a common suffix")
+        << u"顔 [かお] /(n) face/(P)/\n"
+           u"中 [じゅう] /(suf) throughout/(P)/\n"
+           u"顔中 [かおじゅう] /(n,adv) all over one's face/\n"_s
+        << u"words\t0\n"_s << QStringList{u"中顔"_s, u"顔中"_s};
+    // Each word fails one test: 医 has no native noun reading (い.やす is a
+    // verb's), 座 is a suffix only in a later sense, 父 [ちち] is not common.
+    QTest::newRow("unknown to the corpus: not with an on-read half, a later-sense suffix or an uncommon half")
+        << u"医 [い] /(n) medicine/(P)/\n"
+           u"会 [かい] /(n,n-suf) meeting/(P)/\n"
+           u"医会 [いかい] /(n) medical association/\n"
+           u"鶴 [つる] /(n) crane/(P)/\n"
+           u"座 [ざ] /(n) (1) seat/(suf) (2) constellation/(P)/\n"
+           u"鶴座 [つるざ] /(n) Grus/\n"
+           u"父 [ちち] /(n) father/\n"
+           u"上 [うえ] /(n,n-suf) (1) above/(n-suf) (2) honorable/(P)/\n"
+           u"父上 [ちちうえ] /(n) father/\n"_s
+        << u"words\t0\n"_s << QStringList{};
 }
 
 void TestMkdic::builder()
@@ -148,6 +180,8 @@ void TestMkdic::wordLines_data()
         << QStringList{u"日本\tにほん・にっぽん"_s, u"家出\tいえで"_s, u"出家\tしゅっけ"_s, u"煙草\tたばこ"_s};
     QTest::newRow("an out-dated reading when there is no other")
         << u"出家 [すけ] /(ok) (n) priest/\n"_s << QStringList{u"出家\tすけ"_s};
+    QTest::newRow("with に after it: the reading without it")
+        << u"一概に [いちがいに] /(adv) unconditionally/(P)/\n"_s << QStringList{u"一概\tいちがい"_s};
 }
 
 void TestMkdic::wordLines()

@@ -30,6 +30,27 @@ bool isUnifiedIdeograph(char16_t c)
     }
 }
 
+// Whether the entry's first sense is tagged a suffix: "/(n,pref,suf) (1) ..."
+// for 中 [ちゅう], but not 座 [ざ], a seat first and a suffix only in sense 6.
+bool firstSenseIsSuffix(QStringView rest)
+{
+    const qsizetype open = rest.indexOf(u"/(");
+    const qsizetype close = open >= 0 ? rest.indexOf(u')', open) : -1;
+    if (close < 0)
+        return false;
+    for (QStringView tag : rest.mid(open + 2, close - open - 2).tokenize(u','))
+        if (tag == u"suf" || tag == u"n-suf")
+            return true;
+    return false;
+}
+
+bool isHiragana(QStringView s)
+{
+    return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) {
+        return c.unicode() >= 0x3041 && c.unicode() <= 0x3096;
+    });
+}
+
 template <typename F>
 void forEachLine(QStringView text, F &&onLine)
 {
@@ -110,7 +131,15 @@ void DictionaryBuilder::addEdictLine(QStringView line)
         const qsizetype paren = word.indexOf(u'(');
         if (paren >= 0)
             word.truncate(paren);
-        if (word.size() != 2)
+        if (word.size() == 1 && common && !rare && !reading.isEmpty()) {
+            const QString key = word.toString() + reading;
+            m_commonWords.insert(key);
+            if (firstSenseIsSuffix(rest))
+                m_commonSuffixes.insert(key);
+            continue;
+        }
+        const bool trailing = word.size() == 3 && QStringView(u"にとの").contains(word[2]);
+        if (word.size() != 2 && !trailing)
             continue;
         const char16_t a = word[0].unicode();
         const char16_t b = word[1].unicode();
@@ -118,7 +147,10 @@ void DictionaryBuilder::addEdictLine(QStringView line)
         // and a letter can never be its own answer.
         if (a == b || !usable(a) || !usable(b))
             continue;
-        m_entries.push_back({a, b, common, rare, reading});
+        QString own = reading;
+        if (trailing && own.endsWith(word[2]))
+            own.chop(1);
+        m_entries.push_back({a, b, common, rare, trailing, own});
     }
 }
 
@@ -177,6 +209,21 @@ qint32 DictionaryBuilder::cost(char16_t first, char16_t second) const
     return m_costs.value(quint32(first) << 16 | second, kNoCost);
 }
 
+bool DictionaryBuilder::readsAsWordAndSuffix(EntryIterator first, EntryIterator last) const
+{
+    // The lexicon splits 顔中 into 顔 and the suffix 中, so it has no cost
+    // for it; a native first half keeps out on-read rarities such as 医会.
+    for (auto e = first; e != last; ++e) {
+        for (qsizetype i = 1; i < e->reading.size(); ++i) {
+            const QString word = QChar(e->first) + e->reading.left(i);
+            if (m_nativeReadings.contains(word) && m_commonWords.contains(word)
+                && m_commonSuffixes.contains(QChar(e->second) + e->reading.mid(i)))
+                return true;
+        }
+    }
+    return false;
+}
+
 void DictionaryBuilder::addKanjidic(QStringView text)
 {
     forEachLine(text, [this](QStringView line) {
@@ -186,6 +233,15 @@ void DictionaryBuilder::addKanjidic(QStringView text)
         for (QStringView field : line.mid(2).tokenize(u' ')) {
             if (field.startsWith(u'{'))
                 break;   // the English meanings follow; none of them is a code
+            // A noun's reading has no okurigana (not "い.やす"); "-うえ" is
+            // the same reading used as a suffix.
+            QStringView stem = field;
+            while (stem.startsWith(u'-'))
+                stem = stem.mid(1);
+            while (stem.endsWith(u'-'))
+                stem.chop(1);
+            if (isHiragana(stem))
+                m_nativeReadings.insert(QChar(kanji) + stem.toString());
             if (field.size() < 2 || field[0] != u'F')
                 continue;
             bool ok = false;
@@ -207,16 +263,20 @@ std::vector<DictionaryBuilder::Word> DictionaryBuilder::words() const
         const auto last = std::find_if(first, entries.end(), [first](const Entry &e) {
             return e.first != first->first || e.second != first->second;
         });
+        // 一概に counts only while 一概 has no entry of its own.
+        const auto alone = [](const Entry &e) { return !e.trailingKana; };
+        const auto end = std::any_of(first, last, alone) ? std::stable_partition(first, last, alone) : last;
         Word word{first->first, first->second, false, {}};
-        for (auto it = first; it != last; ++it)
+        for (auto it = first; it != end; ++it)
             word.common = word.common || it->common;
         // Words with no evidence of use (not common, unknown to the corpus)
         // only let rare readings make rival answers.
-        if (word.common || !m_haveCosts || cost(word.first, word.second) != kNoCost) {
+        if (word.common || !m_haveCosts || cost(word.first, word.second) != kNoCost
+            || readsAsWordAndSuffix(first, end)) {
             // Readings of common entries first; irregular or out-dated ones
             // only when there is nothing else.
             for (int pass = 0; pass < 3; ++pass) {
-                for (auto it = first; it != last; ++it) {
+                for (auto it = first; it != end; ++it) {
                     const bool wanted = pass == 0 ? it->common && !it->rareReading
                                       : pass == 1 ? !it->common && !it->rareReading
                                                   : word.readings.isEmpty() && it->rareReading;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -26,17 +27,21 @@ public:
 
     // The word-cost table: "#" comment lines, "words<TAB>count", then that
     // many "word<TAB>cost" lines (lower cost: more common). Once a table is
-    // given, EDICT words neither common (P) nor in it are left out. False,
-    // with "line N: why", when the text is malformed or cut short.
+    // given, EDICT words neither common (P) nor in it are left out, unless
+    // they read as a common native word and a common suffix (顔中: かお +
+    // じゅう), which the lexicon splits and so never lists. False, with
+    // "line N: why", when the text is malformed or cut short.
     bool addWordCosts(QStringView text, QString *error);
 
     // EDICT text: "headword;headword(iK) [reading] /gloss/.../(P)/EntL.../",
-    // one entry a line.
+    // one entry a line. Two kanji followed by に, と or の (一概に) make the
+    // word of the two kanji when the two have no entry of their own.
     void addEdict(QStringView text);
     void addEdictLine(QStringView line);
 
-    // KANJIDIC text: "kanji JIS U... ... F1234 ...", one kanji a line; the
-    // F field is the newspaper frequency rank (1 = most frequent).
+    // KANJIDIC text: "kanji JIS U... ... F1234 ... オン くん.よみ ...", one
+    // kanji a line; the F field is the newspaper frequency rank (1 = most
+    // frequent), the hiragana fields its native readings.
     void addKanjidic(QStringView text);
 
     // The dictionary lines: heads in code-point order, each followed by its
@@ -57,6 +62,7 @@ private:
         char16_t second;
         bool common;
         bool rareReading;   // an irregular or out-dated kana reading
+        bool trailingKana;  // spelled with に, と or の after the two kanji
         QString reading;
     };
     struct Word {
@@ -70,6 +76,10 @@ private:
 
     bool usable(char16_t c);
     qint32 cost(char16_t first, char16_t second) const;
+    using EntryIterator = std::vector<Entry>::const_iterator;
+    // Some entry of the word reads as the first kanji's common native word
+    // and the second's common suffix.
+    bool readsAsWordAndSuffix(EntryIterator first, EntryIterator last) const;
     // The words kept, each once, most common first.
     std::vector<Word> words() const;
 
@@ -77,6 +87,11 @@ private:
     QHash<quint32, qint32> m_costs;         // by (first << 16 | second)
     bool m_haveCosts = false;
     std::vector<quint32> m_rank;            // by UTF-16 code unit
+    // One kanji and a reading, "顔かお": KANJIDIC's native readings, and
+    // EDICT's common one-kanji words and common suffixes.
+    QSet<QString> m_nativeReadings;
+    QSet<QString> m_commonWords;
+    QSet<QString> m_commonSuffixes;
     std::array<quint8, 65536> m_usable{};   // 0 not yet known, 1 yes, 2 no
 };
 
