@@ -1,11 +1,13 @@
 #include "ui/letterbox.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -45,6 +47,23 @@ QString &abandonedReading()
     return reading;
 }
 
+// The arrow Alt with this arrow key sets; none for any other key.
+std::optional<Arrow> arrowForKey(const QKeyEvent *event)
+{
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier)
+        return std::nullopt;
+    switch (event->key()) {
+    case Qt::Key_Right:
+        return Arrow::LetterFirst;
+    case Qt::Key_Left:
+        return Arrow::AnswerFirst;
+    case Qt::Key_Down:
+        return Arrow::None;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
@@ -80,6 +99,14 @@ QString LetterBox::letters(QStringView text)
             kept.append(c);
     }
     return kept;
+}
+
+void LetterBox::setArrow(Arrow arrow)
+{
+    if (arrow == m_arrow)
+        return;
+    m_arrow = arrow;
+    emit arrowChanged(arrow);
 }
 
 void LetterBox::enterText(const QString &text)
@@ -133,6 +160,11 @@ void LetterBox::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (const std::optional<Arrow> arrow = arrowForKey(event)) {
+        setArrow(*arrow);
+        event->accept();
+        return;
+    }
     QLineEdit::keyPressEvent(event);
 }
 
@@ -168,6 +200,24 @@ void LetterBox::contextMenuEvent(QContextMenuEvent *event)
             connect(action, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
         }
     }
+    menu->addSeparator();
+    auto *arrows = new QActionGroup(menu);
+    static const struct {
+        Arrow arrow;
+        const char16_t *text;
+    } choices[] = {
+        {Arrow::None, u"矢印なし(&N)\tAlt+↓"},
+        {Arrow::LetterFirst, u"文字が前（文字→答え）(&L)\tAlt+→"},
+        {Arrow::AnswerFirst, u"答えが前（答え→文字）(&A)\tAlt+←"},
+    };
+    for (const auto &choice : choices) {
+        QAction *action = menu->addAction(QString::fromUtf16(choice.text));
+        action->setCheckable(true);
+        action->setChecked(choice.arrow == m_arrow);
+        action->setActionGroup(arrows);
+        connect(action, &QAction::triggered, this, [this, arrow = choice.arrow] { setArrow(arrow); });
+    }
+    menu->addActions(actions());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "search/arrows.h"
+
 #include <QClipboard>
 #include <QLineEdit>
 
@@ -6,7 +8,9 @@
 // typed, pasted or composed, selects its whole text whenever it gets the
 // focus, and is laid out so that a 24-point kanji fits 33 x 33 pixels.
 // Whitespace, invisible marks and characters beyond one UTF-16 unit never
-// get in: input made only of them leaves the box as it was.
+// get in: input made only of them leaves the box as it was. The box also
+// carries its arrow, set with Alt+arrow keys or from its context menu, which
+// also lists the widget's own actions (the window's "clear every arrow").
 class LetterBox : public QLineEdit
 {
     Q_OBJECT
@@ -24,9 +28,15 @@ public:
     // Text without a letter changes nothing.
     void enterText(const QString &text);
 
+    // Which way the word this letter makes with the answer reads; kept
+    // apart from the text, so that typing a new letter keeps it.
+    Arrow arrow() const { return m_arrow; }
+    void setArrow(Arrow arrow);
+
 signals:
     // The letters after the first of a text entered as a whole, for the boxes after this one.
     void overflowed(const QString &rest);
+    void arrowChanged(Arrow arrow);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,6 +55,7 @@ private:
     void endComposition();
     void keepOneCharacter();
 
+    Arrow m_arrow = Arrow::None;
     bool m_selectOnPress = false;
     // The text a composition in progress took the place of, for when it ends with nothing.
     bool m_composing = false;
