@@ -7,6 +7,7 @@
 #include "settings/basparam.h"
 #include "ui/appicon.h"
 #include "ui/controls.h"
+#include "ui/flowerarrows.h"
 #include "ui/fonts.h"
 #include "ui/frmabout.h"
 #include "ui/helpabout.h"
@@ -31,6 +32,7 @@
 #include <QScopeGuard>
 #include <QToolTip>
 #include <QTreeWidget>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +48,7 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
       m_dictionary(dictionary),
       m_settings(settings),
       m_settingsPath(settingsPath),
+      m_wordsPath(DataFilePath(u".words"_s)),
       m_helpFilePath(DataFilePath(u".hlp"_s))
 {
     initResources();
@@ -117,6 +120,9 @@ void frmMain::buildControls()
     answerPalette.setColor(QPalette::WindowText, answerPalette.color(QPalette::Highlight));
     lblAnswer->setPalette(answerPalette);
 
+    flowerArrows = new FlowerArrows(txtLetter, lblAnswer, picMain);
+    flowerArrows->setObjectName(u"flowerArrows"_s);
+
     lblCandidate = new QLabel(u"候補一覧リスト："_s, client);
     lblCandidate->setObjectName(u"lblCandidate"_s);
     place(lblCandidate, 3000, 120, 2055, 255);
@@ -163,6 +169,11 @@ void frmMain::buildMenus()
     mnuEditHistory->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuEditHistory->setCheckable(true);
     mnuEditHistory->setChecked(true);
+    mnuEditBar1 = named(mnuEdit->addSeparator(), u"mnuEditBar1"_s);
+    mnuEditClearArrows = named(mnuEdit->addAction(u"矢印をすべて消す(&D)"_s), u"mnuEditClearArrows"_s);
+    // Offered in every letter box's context menu as well.
+    for (LetterBox *box : txtLetter)
+        box->addAction(mnuEditClearArrows);
 
     mnuHelp = named(menuBar()->addMenu(u"ヘルプ(&H)"_s), u"mnuHelp"_s);
     mnuHelpContents = named(mnuHelp->addAction(u"トピックの検索(&S)..."_s), u"mnuHelpContents"_s);
@@ -178,6 +189,7 @@ void frmMain::buildMenus()
     connect(mnuEditFind, &QAction::triggered, this, &frmMain::onEditFind);
     // The action has already turned its mark over: the new state is the mark.
     connect(mnuEditHistory, &QAction::triggered, this, [this](bool shown) { applyHistoryPanel(shown); });
+    connect(mnuEditClearArrows, &QAction::triggered, this, &frmMain::onEditClearArrows);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);
     connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::onPopupGetString);
@@ -433,8 +445,16 @@ void frmMain::onPopupGetString() noexcept
         return;
     for (int i = 0; i < kLetterBoxCount; ++i)
         txtLetter[i]->setText(letters.mid(i, 1));
+    // The history keeps no arrows: those of the puzzle before would not fit these letters.
+    onEditClearArrows();
     lblAnswer->clear();
     lsvCandidate->clear();
+}
+
+void frmMain::onEditClearArrows() noexcept
+{
+    for (LetterBox *box : txtLetter)
+        box->setArrow(Arrow::None);
 }
 
 void frmMain::popupHistoryMenu(QObject *watched, QEvent *event)
@@ -489,8 +509,25 @@ void frmMain::onEditFind() noexcept
     }
 }
 
+bool frmMain::arrowsLackWords() const
+{
+    // Only then: reading the words file is left to the first search that needs it.
+    const bool arrowed = std::any_of(txtLetter.begin(), txtLetter.end(), [](const LetterBox *box) {
+        return box->arrow() != Arrow::None && !box->text().isEmpty();
+    });
+    return arrowed && m_words.isEmpty();
+}
+
 void frmMain::runSearch()
 {
+    // Searching without the words would give an answer that ignores the arrows.
+    if (arrowsLackWords()) {
+        m_prompts.message(u"エラー"_s,
+                          u"単語ファイル（tolvo.words）を読めないため、矢印を使った検索ができません。\n"_s
+                              + m_wordsPath,
+                          Prompts::Icon::Error);
+        return;
+    }
     const qint32 lineCount = toInt32(GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
     pbrLetter->setMaximum(kLetterBoxCount + 1);
     pbrLetter->setValue(0);

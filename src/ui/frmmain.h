@@ -17,6 +17,7 @@
 #include <array>
 
 class DictionaryStore;
+class FlowerArrows;
 class HelpViewer;
 class LetterBox;
 class PictureBox;
@@ -55,6 +56,9 @@ public:
 
     // The words the candidates' tips show; without them the tips list letters.
     void setWords(WordList words) { m_words = std::move(words); }
+    // Where those words come from, for the message when they cannot be
+    // read; by default the file beside the program.
+    void setWordsPath(const QString &path) { m_wordsPath = path; }
 
     // The help file Help > Search topics opens; by default the one beside
     // the program. Start-up fixes it once.
@@ -70,6 +74,7 @@ public slots:
     void onFileExit() noexcept;
     void onEditFind() noexcept;
     void onPopupGetString() noexcept;
+    void onEditClearArrows() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
@@ -97,6 +102,8 @@ private:
     void popupHistoryMenu(QObject *watched, QEvent *event);
     // The search.
     void runSearch();
+    // An arrow on a letter can be checked only against the words.
+    bool arrowsLackWords() const;
     void reportSearchFailure(int number, const QString &description);
     void drawProgressNow();
     void noteFocusMove(QObject *watched, QEvent *event);
@@ -127,6 +134,7 @@ private:
     // The letters the last completed search read, for the candidates' tips.
     QList<ArrowedLetter> m_searchedLetters;
     WordList m_words;
+    QString m_wordsPath;
     QString m_helpFilePath;
     // The one About box and the one help viewer, while open.
     QPointer<frmAbout> m_aboutBox;
@@ -139,6 +147,7 @@ private:
     PictureBox *picMain = nullptr;
     std::array<LetterBox *, kLetterBoxCount> txtLetter{};
     QLabel *lblAnswer = nullptr;
+    FlowerArrows *flowerArrows = nullptr;
     QLabel *lblCandidate = nullptr;
     QTreeWidget *lsvCandidate = nullptr;
     QLabel *lblHistory = nullptr;
@@ -153,6 +162,8 @@ private:
     QMenu *mnuEdit = nullptr;
     QAction *mnuEditFind = nullptr;
     QAction *mnuEditHistory = nullptr;
+    QAction *mnuEditBar1 = nullptr;
+    QAction *mnuEditClearArrows = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpBar1 = nullptr;

@@ -24,8 +24,14 @@ QString MainSearchHooks::letterText(int box)
 {
     const QString text = m_boxes[box]->text();
     if (!text.isEmpty())
-        letters.append({text, Arrow::None});
+        letters.append({text, m_boxes[box]->arrow()});
     return text;
+}
+
+// Read right after the text, with no event in between: the same moment's arrow.
+Arrow MainSearchHooks::arrow(int box)
+{
+    return m_boxes[box]->arrow();
 }
 
 void MainSearchHooks::boxStarted(int)

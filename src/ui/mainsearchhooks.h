@@ -23,6 +23,7 @@ public:
     ~MainSearchHooks() override;
 
     QString letterText(int box) override;
+    Arrow arrow(int box) override;
     void boxStarted(int) override;
     void lineTick(int box, qint32 line) override;
     void letterStep() override;

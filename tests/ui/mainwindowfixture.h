@@ -8,6 +8,8 @@
 #include "ui/frmmain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -135,6 +137,15 @@ struct MainWindowFixture
         QVERIFY(!find(u"pbrLetter"_s)->isVisibleTo(window.get()));
         QVERIFY(!find(u"pbrStatus"_s)->isVisibleTo(window.get()));
         QVERIFY(candidates()->isVisibleTo(window.get()));
+    }
+
+    // What resting the mouse on candidate row `row` sends; the tip follows.
+    void hoverCandidate(int row) const
+    {
+        QWidget *viewport = candidates()->viewport();
+        const QPoint at = candidates()->visualItemRect(candidates()->topLevelItem(row)).center();
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
     }
 
     static QStringList rows(const QTreeWidget *view)

@@ -3,7 +3,6 @@
 #include "mainwindowfixture.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QToolTip>
 
 namespace {
@@ -178,10 +177,7 @@ void TestSearchResults::candidateTooltip()
     search();
     // The tip tells the last completed search's letters, whatever the boxes hold now.
     f->setBoxes({u"春"_s});
-    QWidget *viewport = f->candidates()->viewport();
-    const QPoint at = f->candidates()->visualItemRect(f->candidates()->topLevelItem(row)).center();
-    QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
-    QApplication::sendEvent(viewport, &help);
+    f->hoverCandidate(row);
     QTRY_COMPARE(QToolTip::text(), tip);
     QToolTip::hideText();
 }
