@@ -50,6 +50,7 @@ std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFi
     WordList words;
     words.loadLater(files.words);
     run->window->setWords(std::move(words));
+    run->window->setWordsPath(files.words);
     run->window->setHelpFilePath(files.help);
     run->window->show();
     return run;
