@@ -128,6 +128,9 @@ void frmMain::buildControls()
     place(lblCandidate, 3000, 120, 2055, 255);
 
     lsvCandidate = makeListView(client, u"lsvCandidate"_s, {u"漢字"_s, u"ヒット数"_s}, 900, 825);
+    // A row reached with the keyboard shows the tip the mouse would.
+    connect(lsvCandidate, &QTreeWidget::currentItemChanged, this,
+            [this] { atEdge([&] { showCurrentCandidateTip(); }); });
     place(lsvCandidate, 3000, 360, 2055, 2415);
 
     lblHistory = new QLabel(u"履歴：（右クリックで読み込み）"_s, client);
@@ -170,6 +173,9 @@ void frmMain::buildMenus()
     mnuEditHistory->setCheckable(true);
     mnuEditHistory->setChecked(true);
     mnuEditBar1 = named(mnuEdit->addSeparator(), u"mnuEditBar1"_s);
+    // Ctrl+N: a new puzzle, and a key no letter box uses for itself.
+    mnuEditClearLetters = named(mnuEdit->addAction(u"文字を消去(&N)"_s), u"mnuEditClearLetters"_s);
+    mnuEditClearLetters->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuEditClearArrows = named(mnuEdit->addAction(u"矢印をすべて消す(&D)"_s), u"mnuEditClearArrows"_s);
     // Offered in every letter box's context menu as well.
     for (LetterBox *box : txtLetter)
@@ -190,6 +196,7 @@ void frmMain::buildMenus()
     // The action has already turned its mark over: the new state is the mark.
     connect(mnuEditHistory, &QAction::triggered, this, [this](bool shown) { applyHistoryPanel(shown); });
     connect(mnuEditClearArrows, &QAction::triggered, this, &frmMain::onEditClearArrows);
+    connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);
     connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::onPopupGetString);
@@ -379,8 +386,12 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
     case QEvent::FocusIn:
         if (Searching && m_yielding)
             noteFocusMove(watched, event);
+        if (watched == lsvCandidate && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
+            showCurrentCandidateTip();
         break;
     case QEvent::KeyPress:
+        if (watched == lsvHistory && historyKeyPress(watched, static_cast<QKeyEvent *>(event)))
+            return true;
         if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && watched->isWidgetType()) {
             auto *receiver = static_cast<QWidget *>(watched);
             // Only this window's controls; the key still reaches the control.
@@ -390,6 +401,13 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
         break;
     case QEvent::MouseButtonRelease:
         popupHistoryMenu(watched, event);
+        break;
+    case QEvent::ShortcutOverride:
+        // Enter and the menu keys belong to the history list while it has the focus.
+        if (watched == lsvHistory && historyKeyPress(watched, static_cast<QKeyEvent *>(event))) {
+            event->accept();
+            return true;
+        }
         break;
     case QEvent::ToolTip:
         if (watched == lsvCandidate->viewport()) {
@@ -416,6 +434,15 @@ void frmMain::showCandidateTip(const QPoint &viewportPos, const QPoint &globalPo
     }
     QToolTip::showText(globalPos, partnerWordsText(letters, m_words, kanji[0]), lsvCandidate->viewport(),
                        lsvCandidate->visualItemRect(item));
+}
+
+void frmMain::showCurrentCandidateTip()
+{
+    QTreeWidgetItem *item = lsvCandidate->currentItem();
+    if (!item || !lsvCandidate->hasFocus() || Searching)
+        return;
+    const QPoint at = lsvCandidate->visualItemRect(item).center();
+    showCandidateTip(at, lsvCandidate->viewport()->mapToGlobal(at));
 }
 
 // ---- history panel ---------------------------------------------------------
@@ -457,13 +484,50 @@ void frmMain::onEditClearArrows() noexcept
         box->setArrow(Arrow::None);
 }
 
+void frmMain::onEditClearLetters() noexcept
+{
+    atEdge([&] {
+        for (LetterBox *box : txtLetter)
+            box->clear();
+        onEditClearArrows();
+        lblAnswer->clear();
+        lsvCandidate->clear();
+        if (txtLetter[0]->isEnabled())
+            txtLetter[0]->setFocus(Qt::ShortcutFocusReason);
+    });
+}
+
 void frmMain::popupHistoryMenu(QObject *watched, QEvent *event)
 {
     if (watched != lsvHistory->viewport())
         return;
+    // Without a selected row the one command would do nothing: offer nothing.
     auto *mouse = static_cast<QMouseEvent *>(event);
-    if (mouse->button() == Qt::RightButton)
+    if (mouse->button() == Qt::RightButton && !selectedHistoryLetters(lsvHistory).isEmpty())
         mnuPopup->popup(mouse->globalPosition().toPoint());
+}
+
+// The keyboard's way to the popup and its command: the Menu key and
+// Shift+F10 open it beside the selected row, Enter loads that row. Handled
+// as the shortcut override as well, so that no menu shortcut takes the key.
+bool frmMain::historyKeyPress(QObject *watched, QKeyEvent *key)
+{
+    const bool menuKey = key->key() == Qt::Key_Menu
+                         || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+                       && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const QList<QTreeWidgetItem *> selected = lsvHistory->selectedItems();
+    if (watched != lsvHistory || (!menuKey && !enter) || selected.isEmpty())
+        return false;
+    if (key->type() == QEvent::ShortcutOverride)
+        return true;
+    if (enter) {
+        onPopupGetString();
+    } else {
+        const QRect row = lsvHistory->visualItemRect(selected.first());
+        mnuPopup->popup(lsvHistory->viewport()->mapToGlobal(row.bottomLeft()));
+    }
+    return true;
 }
 
 // ---- search ----------------------------------------------------------------

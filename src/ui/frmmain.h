@@ -75,6 +75,7 @@ public slots:
     void onEditFind() noexcept;
     void onPopupGetString() noexcept;
     void onEditClearArrows() noexcept;
+    void onEditClearLetters() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
@@ -100,6 +101,7 @@ private:
     // The history panel.
     void applyHistoryPanel(bool shown);
     void popupHistoryMenu(QObject *watched, QEvent *event);
+    bool historyKeyPress(QObject *watched, QKeyEvent *key);
     // The search.
     void runSearch();
     // An arrow on a letter can be checked only against the words.
@@ -110,6 +112,8 @@ private:
     bool isEscPropagation(QEvent *event, QWidget *receiver);
     bool filterEvent(QObject *watched, QEvent *event);
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
+    // The tip of a row reached with the keyboard, beside the row.
+    void showCurrentCandidateTip();
 
     Prompts &m_prompts;
     DictionaryStore &m_dictionary;
@@ -164,6 +168,7 @@ private:
     QAction *mnuEditHistory = nullptr;
     QAction *mnuEditBar1 = nullptr;
     QAction *mnuEditClearArrows = nullptr;
+    QAction *mnuEditClearLetters = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpBar1 = nullptr;

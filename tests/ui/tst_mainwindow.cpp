@@ -54,6 +54,9 @@ private slots:
     void loadSelectedRow_data();
     void loadSelectedRow();
     void loadWithoutSelection();
+    void historyKeys_data();
+    void historyKeys();
+    void clearLetters();
 
 private:
     std::unique_ptr<MainWindowFixture> f;
@@ -184,7 +187,8 @@ void TestMainWindow::menus()
     };
     QCOMPARE(items(u"mnuFile"_s), QStringList{u"mnuFileExit|終了(&X)|"_s});
     QCOMPARE(items(u"mnuEdit"_s), (QStringList{u"mnuEditFind|検索(&F)|Ctrl+F"_s, u"mnuEditHistory|履歴(&H)|Ctrl+H"_s,
-                                               u"mnuEditBar1|-|"_s, u"mnuEditClearArrows|矢印をすべて消す(&D)|"_s}));
+                                               u"mnuEditBar1|-|"_s, u"mnuEditClearLetters|文字を消去(&N)|Ctrl+N"_s,
+                                               u"mnuEditClearArrows|矢印をすべて消す(&D)|"_s}));
     QCOMPARE(items(u"mnuHelp"_s), (QStringList{u"mnuHelpContents|トピックの検索(&S)...|"_s,
                                                u"mnuHelpBar1|-|"_s, u"mnuHelpAbout|バージョン情報(&A)...|"_s}));
     QVERIFY(f->action(u"mnuEditHistory"_s)->isChecked());
@@ -412,10 +416,12 @@ void TestMainWindow::popupOnRightRelease_data()
     QTest::addColumn<Qt::MouseButton>("button");
     QTest::addColumn<bool>("onRow");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("right over empty space") << Qt::RightButton << false << true;
-    QTest::newRow("right over a row") << Qt::RightButton << true << true;
-    QTest::newRow("left") << Qt::LeftButton << false << false;
-    QTest::newRow("middle") << Qt::MiddleButton << true << false;
+    QTest::addColumn<bool>("selected");   // a row is selected before the click
+    QTest::newRow("right over empty space") << Qt::RightButton << false << true << true;
+    QTest::newRow("right over a row") << Qt::RightButton << true << true << false;
+    QTest::newRow("right with nothing to load") << Qt::RightButton << false << false << false;
+    QTest::newRow("left") << Qt::LeftButton << false << false << true;
+    QTest::newRow("middle") << Qt::MiddleButton << true << false << true;
 }
 
 void TestMainWindow::popupOnRightRelease()
@@ -423,7 +429,11 @@ void TestMainWindow::popupOnRightRelease()
     QFETCH(Qt::MouseButton, button);
     QFETCH(bool, onRow);
     QFETCH(bool, opens);
+    QFETCH(bool, selected);
     f->open(true);
+    f->history()->clearSelection();
+    if (selected)
+        f->history()->topLevelItem(0)->setSelected(true);
     QWidget *viewport = f->history()->viewport();
     const QPoint at = onRow ? f->history()->visualItemRect(f->history()->topLevelItem(0)).center()
                             : QPoint(20, viewport->height() - 5);
@@ -465,6 +475,52 @@ void TestMainWindow::loadSelectedRow()
     QCOMPARE(f->answer()->text(), QString());
     QCOMPARE(f->candidates()->topLevelItemCount(), 0);
     QCOMPARE(MainWindowFixture::rows(f->history()), historyBefore);
+}
+
+// The popup and its command without a mouse.
+void TestMainWindow::historyKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("Menu key") << int(Qt::Key_Menu) << 0 << true << false;
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true << false;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << false << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << true;
+}
+
+void TestMainWindow::historyKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    basParam::SetParam(f->settings, u"HistString"_s, 0, u"春夏,秋"_s);
+    f->open(true);
+    f->setBoxes({u"梅"_s});
+    f->history()->setFocus();
+    QTRY_VERIFY(f->history()->hasFocus());
+    f->history()->setCurrentItem(f->history()->topLevelItem(0));
+    auto *popup = f->find<QMenu>(u"mnuPopup"_s);
+    QTest::keyClick(f->history(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTEST(popup->isVisible(), "opens");
+    QFETCH(bool, loads);
+    QCOMPARE(f->boxTexts().join(QString()), loads ? u"春夏"_s : u"梅"_s);
+    popup->hide();
+}
+
+// A new puzzle: six empty boxes, no arrow, no result, the focus in box 0.
+void TestMainWindow::clearLetters()
+{
+    f->open(true);
+    f->box(3)->setFocus();
+    QTRY_VERIFY(f->box(3)->hasFocus());
+    QTest::keyClick(f->box(3), Qt::Key_Right, Qt::AltModifier);
+    f->answer()->setText(u"出"_s);
+    QTest::keyClick(f->box(3), Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(f->boxTexts(), QStringList(6));
+    QCOMPARE(f->find<LetterBox>(u"txtLetter_3"_s)->arrow(), Arrow::None);
+    QCOMPARE(f->answer()->text(), QString());
+    QTRY_VERIFY(f->box(0)->hasFocus());
 }
 
 void TestMainWindow::loadWithoutSelection()

@@ -157,10 +157,13 @@ void TestSearchResults::candidateTooltip_data()
     QTest::addColumn<QString>("words");   // the words file's text; empty: none
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("tip");
-    QTest::newRow("出 partners all six") << QString() << 0 << u"続・家・版・露・身・発"_s;
-    QTest::newRow("人 partners three") << QString() << 1 << u"家・露・身"_s;
+    QTest::addColumn<bool>("byKeyboard");   // the row reached with Down in the focused list
+    QTest::newRow("出 partners all six") << QString() << 0 << u"続・家・版・露・身・発"_s << false;
+    QTest::newRow("人 partners three") << QString() << 1 << u"家・露・身"_s << false;
     QTest::newRow("出's words with readings")
-        << u"続出\tぞくしゅつ\n家出\tいえで\n出版\tしゅっぱん\n"_s << 0 << u"続出（ぞくしゅつ）・家出（いえで）・出版（しゅっぱん）・露・身・発"_s;
+        << u"続出\tぞくしゅつ\n家出\tいえで\n出版\tしゅっぱん\n"_s << 0 << u"続出（ぞくしゅつ）・家出（いえで）・出版（しゅっぱん）・露・身・発"_s
+        << false;
+    QTest::newRow("人 reached with the keyboard") << QString() << 1 << u"家・露・身"_s << true;
 }
 
 void TestSearchResults::candidateTooltip()
@@ -168,8 +171,9 @@ void TestSearchResults::candidateTooltip()
     QFETCH(QString, words);
     QFETCH(int, row);
     QFETCH(QString, tip);
+    QFETCH(bool, byKeyboard);
     QVERIFY(f->loadDictionary(workedExampleLines()));
-    f->open();
+    f->open(byKeyboard);
     WordList list;
     list.loadText(words);
     f->window->setWords(std::move(list));
@@ -177,7 +181,14 @@ void TestSearchResults::candidateTooltip()
     search();
     // The tip tells the last completed search's letters, whatever the boxes hold now.
     f->setBoxes({u"春"_s});
-    f->hoverCandidate(row);
+    if (byKeyboard) {
+        f->candidates()->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(f->candidates()->hasFocus());
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(f->candidates(), Qt::Key_Down);
+    } else {
+        f->hoverCandidate(row);
+    }
     QTRY_COMPARE(QToolTip::text(), tip);
     QToolTip::hideText();
 }
