@@ -2,6 +2,7 @@
 #include "ui/helpdocument.h"
 
 #include <QList>
+#include <QMargins>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -11,6 +12,8 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
+class QPushButton;
+class QScreen;
 class QTabWidget;
 class QTextBrowser;
 class QTreeWidget;
@@ -29,16 +32,18 @@ public:
     // is empty, and brings it to the front.
     static void showContents(QPointer<HelpViewer> &viewer, const QString &path);
 
-    // Loads path and shows its first topic with the contents page in front.
-    // False when it cannot, after saying so.
+    // Loads path and shows its first topic with the contents page in front,
+    // with an empty history. False when it cannot, after saying so.
     bool openFile(const QString &path);
 
     const QString &filePath() const { return m_path; }
     const HelpDocument &document() const { return m_document; }
-    // The topic at the top of the text pane (empty before anything is shown).
+    // The topic being read: the one last shown, or the one the reader has
+    // scrolled to (empty before anything is shown).
     QString currentAnchor() const { return m_currentAnchor; }
 
-    // Shows a topic by its anchor; false when the file has no such topic.
+    // Shows a topic by its anchor, as a step of the history that 戻る and
+    // 進む walk; false when the file has no such topic.
     bool showTopic(const QString &anchor);
     // The index page: the keywords starting with (or else containing) text.
     void filterKeywords(const QString &text);
@@ -53,6 +58,29 @@ public:
     QMessageBox *openFailureBox() const { return m_failureBox; }
 
 private:
+    // A step of the history: the topic the reader was in and how far the
+    // text was scrolled (-1: at the topic's start).
+    struct Place
+    {
+        QString anchor;
+        int scroll = -1;
+    };
+
+    // Sizes the window to fit screen's free area with a frame of frame
+    // around it, and centres it there.
+    void fitToScreen(const QScreen *screen, const QMargins &frame);
+    bool canGoBack() const { return m_here > 0; }
+    bool canGoForward() const { return m_here + 1 < m_history.size(); }
+    // The place left before, or the one gone back from, scrolled as the
+    // reader left it.
+    void goBack();
+    void goForward();
+    void rememberScroll();
+    void showPlace(const Place &place);
+    void setCurrentAnchor(const QString &anchor);
+    void followScroll(int position);
+    void updateNavigation();
+    void clearHistory();
     void buildContents();
     void buildKeywords();
     void showFailure(const QString &path, const QString &reason);
@@ -65,6 +93,9 @@ private:
     HelpDocument m_document;
     QString m_currentAnchor;
     QString m_lastQuery;
+    QList<Place> m_history;
+    qsizetype m_here = -1;
+    QList<int> m_topicPositions; // where each topic starts in the text pane
 
     QTabWidget *m_pages = nullptr;
     QTreeWidget *m_contents = nullptr;
@@ -74,5 +105,7 @@ private:
     QListWidget *m_searchResults = nullptr;
     QLabel *m_searchStatus = nullptr;
     QTextBrowser *m_text = nullptr;
+    QPushButton *m_backButton = nullptr;
+    QPushButton *m_forwardButton = nullptr;
     QPointer<QMessageBox> m_failureBox;
 };
