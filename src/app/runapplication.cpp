@@ -6,7 +6,9 @@ using namespace Qt::StringLiterals;
 
 StartupFiles defaultStartupFiles()
 {
-    return {DataFilePath(u".dic"_s), DataFilePath(u".ini"_s), DataFilePath(u".hlp"_s), DataFilePath(u".words"_s)};
+    const SettingsFiles settings = SettingsFilePaths();
+    return {DataFilePath(u".dic"_s), settings.write, DataFilePath(u".hlp"_s), DataFilePath(u".words"_s),
+            settings.read};
 }
 
 QString inputMethodModule(QStringView qtImModule, QStringView xmodifiers)
@@ -43,7 +45,7 @@ std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFi
 {
     auto run = std::make_unique<ApplicationRun>();
     // Whatever the settings file holds or lacks, start-up goes on.
-    basParam::LoadParams(run->settings, files.settings);
+    basParam::LoadParams(run->settings, files.settingsToRead.isEmpty() ? files.settings : files.settingsToRead);
     if (!LoadDictionary(files.dictionary, run->dictionary, prompts))
         return run;
     run->window = std::make_unique<frmMain>(prompts, run->dictionary, run->settings, files.settings);

@@ -8,12 +8,14 @@
 class Prompts;
 class frmMain;
 
-// Where start-up finds the data files; by default beside the executable.
+// Where start-up finds the data files; by default beside the executable,
+// the settings file perhaps per user (settingsFilesFor()).
 struct StartupFiles {
     QString dictionary;
-    QString settings;
+    QString settings;   // written when the window closes
     QString help;
     QString words;   // optional: without it the candidates' tips list letters
+    QString settingsToRead = {};   // read at start; empty: settings itself
 };
 StartupFiles defaultStartupFiles();
 

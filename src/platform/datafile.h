@@ -9,6 +9,31 @@ QString DataFilePath(const QString &extension);
 // name unless the directory text already ends with one ('\' or '/').
 QString dataFilePathIn(const QString &directory, const QString &extension);
 
+// Where the settings file is read at start and written at exit.
+struct SettingsFiles {
+    QString read;
+    QString write;
+};
+
+// The settings file for a program in programDirectory. It is the data file
+// beside the program whenever the program can write it (its folder takes a
+// new file, or the file itself is writable), as it always was. Otherwise,
+// as a protected install redirects such writes, it is a per-user copy in
+// perUserSettingsFolder(): written from the first save on and read once it
+// exists; until then the program folder's file gives the starting settings.
+SettingsFiles settingsFilesFor(const QString &programDirectory);
+// The same for this program.
+SettingsFiles SettingsFilePaths();
+
+// $XDG_CONFIG_HOME/tolvo, or ~/.config/tolvo when that variable is unset,
+// empty or relative (the XDG base directory rules).
+QString perUserSettingsFolder();
+// Creates the per-user settings folder, private to the user, when path lies
+// directly in it and it is missing; any other path is left alone, so that a
+// missing program folder still fails its save as it always did. Called
+// before every attempt at a save, so that Retry tries again.
+void makeSettingsFolderFor(const QString &path);
+
 // The product name compiled into the program.
 QString ProductName();
 

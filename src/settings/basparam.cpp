@@ -79,9 +79,11 @@ bool encodeForFile(QStringView line, QByteArray *out)
 // One attempt at the whole file. Each attempt starts afresh, so Retry
 // rewrites every line once more, and the old file stands until the new
 // one is complete: a fresh temporary file renamed over it, or, where the
-// folder takes no temporary file, the guarded rewrite in place.
+// folder takes no temporary file, the guarded rewrite in place. The
+// per-user settings folder is made on the first save that needs it.
 bool writeFile(const QString &path, QByteArrayView bytes)
 {
+    makeSettingsFolderFor(path);
     QSaveFile file(path);
     // Qt's own fallback truncates the target before writing; the one
     // below keeps the old bytes to put back.

@@ -1,5 +1,6 @@
 #include "platform/cp932.h"
 #include "promptsdouble.h"
+#include "readonly.h"
 #include "settings/basparam.h"
 #include "tempfiles.h"
 
@@ -8,9 +9,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,22 +37,6 @@ SettingsStore storeAfter(const QStringList &steps)
         basParam::SetParam(store, step.left(eq), 0, step.mid(eq + 1));
     }
     return store;
-}
-
-// Sets or clears the immutable flag, which stops even root from creating
-// files in a directory or replacing a file. False when the file system or
-// the process cannot.
-bool setImmutable(const QString &dir, bool on)
-{
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return ok;
 }
 
 } // namespace
