@@ -64,16 +64,15 @@ int usageError(FILE *error, const QString &why)
 // keeps no line, else empty.
 QString dictionaryFailure(const QString &path, DictionaryStore &store)
 {
-    textfile::FileError error;
-    switch (readDictionaryFile(path, store, &error)) {
-    case DictionaryLoad::OpenFailed:
-        return dictionaryOpenFailedText(error) + u"\n" + path + u"\n";
-    case DictionaryLoad::NoLines:
-        return dictionaryEmptyText() + u"\n" + path + u"\n";
-    case DictionaryLoad::Loaded:
-        break;
-    }
-    return {};
+    DictionaryProblem problem;
+    const DictionaryLoad load = readDictionaryFile(path, store, &problem);
+    if (load == DictionaryLoad::Loaded)
+        return {};
+    QString text = dictionaryFailureText(load, path, problem) + u'\n';
+    // These two texts do not name the file themselves.
+    if (load == DictionaryLoad::OpenFailed || load == DictionaryLoad::NoLines)
+        text += path + u'\n';
+    return text;
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "dictionary/dictionary.h"
+#include "platform/cp932.h"
 #include "platform/runtimeerror.h"
+
+#include <new>
 
 QString DictionaryStore::line(qint32 n) const
 {
@@ -20,45 +23,170 @@ void DictionaryStore::clear()
     m_offsets.assign(1, 0);
 }
 
-DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store, textfile::FileError *error)
+namespace {
+
+// Whether bytes hold non-ASCII text in UTF-8's byte pattern. A Shift_JIS
+// kanji line practically never does: its lead bytes 0x81-0x9F cannot start
+// a UTF-8 sequence, and UTF-8 text read as Shift_JIS is often still
+// "valid", only wrong.
+bool looksUtf8(QByteArrayView bytes)
 {
-    store.clear();
-    const bool opened = textfile::readLines(path, [&store](QString &&line) {
+    bool nonAscii = false;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = uchar(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        const int more = b >= 0xF5 ? -1 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
+        if (more < 0 || i + more >= bytes.size())
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((uchar(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += more + 1;
+    }
+    return nonAscii;
+}
+
+QString utf8Text()
+{
+    return QStringLiteral(u"UTF-8 で保存されたファイルのようです。Shift_JIS で保存し直してください。");
+}
+
+// Tells a file that is clearly not Shift_JIS text from a good file with a
+// few bad lines, which loads as it always did.
+class ShiftJisCheck
+{
+public:
+    // False when this line alone settles it: a byte-order mark at the
+    // start, or a NUL byte, which Shift_JIS text never holds.
+    bool accepts(QByteArrayView raw)
+    {
+        if (m_first) {
+            m_first = false;
+            if (raw.startsWith("\xEF\xBB\xBF"))
+                m_looksLike = utf8Text();
+            else if (raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF"))
+                m_looksLike = QStringLiteral(u"UTF-16 で保存されたファイルのようです。Shift_JIS で保存し直してください。");
+        }
+        if (m_looksLike.isEmpty() && raw.contains('\0'))
+            m_looksLike = QStringLiteral(u"NUL バイトを含んでいます。テキストではないファイルか、UTF-16 のテキストのようです。");
+        return m_looksLike.isEmpty();
+    }
+
+    void count(QByteArrayView raw, QStringView decoded)
+    {
+        if (raw.isEmpty())
+            return;
+        ++m_lines;
+        const bool utf8 = looksUtf8(raw);
+        if (utf8 || decoded.contains(QChar(0xFFFD)))
+            ++m_bad;
+        if (utf8)
+            ++m_utf8;
+    }
+
+    // What the file seems to be when it is not Shift_JIS text; empty when it is.
+    QString verdict() const
+    {
+        if (!m_looksLike.isEmpty() || m_bad * 2 <= m_lines)
+            return m_looksLike;
+        return m_utf8 * 2 > m_bad ? utf8Text()
+                                  : QStringLiteral(u"大半の行に Shift_JIS として読めないバイトがあります。");
+    }
+
+private:
+    bool m_first = true;
+    QString m_looksLike;
+    qint64 m_lines = 0;   // lines that are not empty
+    qint64 m_bad = 0;     // of them, undecodable or in UTF-8
+    qint64 m_utf8 = 0;
+};
+
+DictionaryLoad readInto(const QString &path, DictionaryStore &store, DictionaryProblem &problem)
+{
+    textfile::ReadOptions options;
+    options.lfEndsLine = true;
+    options.fileLimit = kDictionaryFileLimit;
+    options.lineLimit = kDictionaryLineLimit;
+    ShiftJisCheck check;
+    const auto onLine = [&store, &check](QByteArrayView raw) {
+        if (!check.accepts(raw))
+            return false;
+        const QString line = cp932::decode(raw);
+        check.count(raw, line);
         qsizetype start = 0;
         while (start < line.size() && line[start] == u' ')
             ++start;
         if (line.size() - start >= 2 && store.lineCount() < INT32_MAX)
             store.append(QStringView(line).mid(start));
-    }, error);
-    if (!opened)
+        return true;
+    };
+    switch (textfile::readRawLines(path, onLine, &problem.error, options)) {
+    case textfile::ReadStatus::OpenFailed:
         return DictionaryLoad::OpenFailed;
+    case textfile::ReadStatus::TooLarge:
+        return DictionaryLoad::TooLarge;
+    case textfile::ReadStatus::Done:
+    case textfile::ReadStatus::Stopped:
+        break;
+    }
+    problem.looksLike = check.verdict();
+    if (!problem.looksLike.isEmpty())
+        return DictionaryLoad::NotShiftJis;
     return store.lineCount() > 0 ? DictionaryLoad::Loaded : DictionaryLoad::NoLines;
 }
 
-QString dictionaryOpenFailedText(const textfile::FileError &error)
+} // namespace
+
+DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store, DictionaryProblem *problem)
 {
-    return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(error.number)
-        + u'\n' + error.description;
+    DictionaryProblem scratch;
+    store.clear();
+    DictionaryLoad load;
+    try {
+        load = readInto(path, store, problem ? *problem : scratch);
+    } catch (const std::bad_alloc &) {
+        // A file within the limits can still outgrow the memory there is.
+        load = DictionaryLoad::TooLarge;
+    }
+    if (load != DictionaryLoad::Loaded)
+        store = DictionaryStore();   // gives the memory back, not just the lines
+    return load;
 }
 
-QString dictionaryEmptyText()
+QString dictionaryFailureText(DictionaryLoad load, const QString &path, const DictionaryProblem &problem)
 {
-    return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
+    switch (load) {
+    case DictionaryLoad::OpenFailed:
+        return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(problem.error.number)
+            + u'\n' + problem.error.description;
+    case DictionaryLoad::NoLines:
+        return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
+    case DictionaryLoad::NotShiftJis:
+        return QStringLiteral(u"辞書ファイル「") + path + QStringLiteral(u"」は Shift_JIS のテキストではありません。\n")
+            + problem.looksLike;
+    case DictionaryLoad::TooLarge:
+        return QStringLiteral(u"辞書ファイル「") + path + QStringLiteral(u"」は大きすぎて読み込めません。\n")
+            + QStringLiteral(u"辞書ファイルは %1 MB まで、一行は %2 MB までで、メモリに収まる大きさでなければなりません。")
+                  .arg(kDictionaryFileLimit >> 20)
+                  .arg(kDictionaryLineLimit >> 20);
+    case DictionaryLoad::Loaded:
+        break;
+    }
+    return {};
 }
 
 bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts)
 {
-    textfile::FileError error;
-    switch (readDictionaryFile(path, store, &error)) {
-    case DictionaryLoad::Loaded:
+    DictionaryProblem problem;
+    const DictionaryLoad load = readDictionaryFile(path, store, &problem);
+    if (load == DictionaryLoad::Loaded)
         return true;
-    case DictionaryLoad::OpenFailed:
-        prompts.message(QStringLiteral(u"エラー"), dictionaryOpenFailedText(error), Prompts::Icon::Error);
-        return false;
-    case DictionaryLoad::NoLines:
-        prompts.message(QStringLiteral(u"エラー"), dictionaryEmptyText(), Prompts::Icon::Error);
-        return false;
-    }
+    prompts.message(QStringLiteral(u"エラー"), dictionaryFailureText(load, path, problem), Prompts::Icon::Error);
     return false;
 }
 

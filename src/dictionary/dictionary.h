@@ -36,19 +36,36 @@ private:
     std::vector<char16_t> m_first;
 };
 
-enum class DictionaryLoad { Loaded, OpenFailed, NoLines };
+enum class DictionaryLoad { Loaded, OpenFailed, NoLines, NotShiftJis, TooLarge };
 
-// Reads path into store (emptied first): leading spaces removed, lines of
-// fewer than two characters dropped. *error is set on OpenFailed.
+// Far above any real dictionary (the shipped one is 0.2 MB with lines under
+// 1 KB; a million lines of twelve kanji are 26 MB), yet small enough that
+// the store fits in memory: a larger file, or a line without a break, is
+// refused before it is read whole.
+inline constexpr qint64 kDictionaryFileLimit = qint64(64) << 20;
+inline constexpr qint64 kDictionaryLineLimit = qint64(1) << 20;
+
+// Why a load kept no line, for its message.
+struct DictionaryProblem {
+    textfile::FileError error;   // OpenFailed
+    QString looksLike;           // NotShiftJis: what the file seems to be
+};
+
+// Reads path into store (emptied first): lines end at CR, CR LF or LF,
+// leading spaces are removed, lines of fewer than two characters dropped.
+// A file that is clearly not Shift_JIS text (a UTF-8 or UTF-16 byte-order
+// mark, a NUL byte, most lines undecodable or in UTF-8) is NotShiftJis; a
+// file or a line beyond the limits above, or one the memory cannot hold, is
+// TooLarge. The store is left empty unless the result is Loaded.
 DictionaryLoad readDictionaryFile(const QString &path, DictionaryStore &store,
-                                  textfile::FileError *error = nullptr);
+                                  DictionaryProblem *problem = nullptr);
 
 // readDictionaryFile plus the user's messages; true when a line was kept.
 bool LoadDictionary(const QString &path, DictionaryStore &store, Prompts &prompts);
 
-// The two texts shown when loading fails; tolvo-solve prints them too.
-QString dictionaryOpenFailedText(const textfile::FileError &error);
-QString dictionaryEmptyText();
+// The message for a load that kept no line (load is not Loaded); tolvo-solve
+// prints it too.
+QString dictionaryFailureText(DictionaryLoad load, const QString &path, const DictionaryProblem &problem);
 
 // The keyed accessor. "DicNum": the line count; "Kanji": a copy of line
 // index (RuntimeError OutOfRange outside 1..count); any other key: the

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,14 +108,53 @@ bool writeWhole(int fd, QByteArrayView bytes)
     return true;
 }
 
+// The next line end in one chunk. CR and LF are each searched for once per
+// stretch, so a file of many short lines is not scanned again per line.
+class LineEndFinder
+{
+public:
+    LineEndFinder(const char *begin, const char *end, bool lfEndsLine)
+        : m_end(end), m_cr(find(begin, '\r')), m_lf(lfEndsLine ? find(begin, '\n') : end), m_lfEndsLine(lfEndsLine)
+    {
+    }
+    // The first terminator at or after p; nullptr when the chunk holds none.
+    const char *next(const char *p)
+    {
+        if (m_cr < p)
+            m_cr = find(p, '\r');
+        if (m_lfEndsLine && m_lf < p)
+            m_lf = find(p, '\n');
+        const char *e = std::min(m_cr, m_lf);
+        return e == m_end ? nullptr : e;
+    }
+
+private:
+    const char *find(const char *p, char c) const
+    {
+        const void *hit = memchr(p, c, size_t(m_end - p));
+        return hit ? static_cast<const char *>(hit) : m_end;
+    }
+    const char *m_end;
+    const char *m_cr;
+    const char *m_lf;
+    bool m_lfEndsLine;
+};
+
 } // namespace
 
-bool readLines(const QString &path, const std::function<void(QString &&)> &onLine,
-               FileError *error, const ReadOptions &options)
+ReadStatus readRawLines(const QString &path, const std::function<bool(QByteArrayView)> &onLine, FileError *error,
+                        const ReadOptions &options)
 {
     QFile file;
     if (!openForReading(path, &file, error))
-        return false;
+        return ReadStatus::OpenFailed;
+    constexpr qint64 kNoLimit = std::numeric_limits<qint64>::max();
+    const qint64 fileLimit = options.fileLimit > 0 ? options.fileLimit : kNoLimit;
+    const qint64 lineLimit = options.lineLimit > 0 ? options.lineLimit : kNoLimit;
+    // A regular file says its size up front; a device or a growing file is
+    // caught by the count below.
+    if (file.size() > fileLimit)
+        return ReadStatus::TooLarge;
 
     // Small files get a small buffer; big ones are read a mebibyte at a time.
     const qint64 kChunk = std::clamp<qint64>(file.size() + 1, 4096, 1 << 20);
@@ -128,36 +168,56 @@ bool readLines(const QString &path, const std::function<void(QString &&)> &onLin
         if (got <= 0)
             break;   // end of file, or a read failure taken as the end
         total += got;
+        if (total > fileLimit)
+            return ReadStatus::TooLarge;
         const char *p = chunk.constData();
         const char *end = p + got;
         if (skipLf && p < end && *p == '\n')
             ++p;
         skipLf = false;
+        LineEndFinder ends(p, end, options.lfEndsLine);
         while (p < end) {
-            const char *cr = static_cast<const char *>(memchr(p, '\r', end - p));
-            if (!cr) {
+            const char *eol = ends.next(p);
+            if (!eol) {
+                if (pending.size() + (end - p) > lineLimit)
+                    return ReadStatus::TooLarge;
                 pending.append(p, end - p);
                 break;
             }
             // CR and LF never occur inside a two-byte character, so cutting
             // the bytes here never splits one.
-            if (pending.isEmpty()) {
-                onLine(cp932::decode(QByteArrayView(p, cr - p)));
-            } else {
-                pending.append(p, cr - p);
-                onLine(cp932::decode(pending));
-                pending.clear();
+            QByteArrayView line(p, eol - p);
+            if (!pending.isEmpty()) {
+                pending.append(line);
+                line = pending;
             }
-            p = cr + 1;
-            if (p == end)
-                skipLf = true;
-            else if (*p == '\n')
-                ++p;
+            if (line.size() > lineLimit)
+                return ReadStatus::TooLarge;
+            if (!onLine(line))
+                return ReadStatus::Stopped;
+            pending.clear();
+            p = eol + 1;
+            if (*eol == '\r') {
+                if (p == end)
+                    skipLf = true;
+                else if (*p == '\n')
+                    ++p;
+            }
         }
     }
-    if (!pending.isEmpty())
-        onLine(cp932::decode(pending));
-    return true;
+    if (!pending.isEmpty() && !onLine(pending))
+        return ReadStatus::Stopped;
+    return ReadStatus::Done;
+}
+
+bool readLines(const QString &path, const std::function<void(QString &&)> &onLine, FileError *error,
+               const ReadOptions &options)
+{
+    const auto decoded = [&onLine](QByteArrayView line) {
+        onLine(cp932::decode(line));
+        return true;
+    };
+    return readRawLines(path, decoded, error, options) != ReadStatus::OpenFailed;
 }
 
 bool encodeLine(QStringView line, QByteArray *out, QString *badChar)

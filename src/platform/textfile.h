@@ -4,8 +4,9 @@
 #include <functional>
 
 // Line-oriented Shift_JIS text files as the program's data files use them.
-// A line ends at CR or CR LF; a lone LF stays in the line; a last line
-// without a terminator is read like any other. Lines are written with CR LF.
+// A line ends at CR or CR LF; a lone LF stays in the line unless the reader
+// asks otherwise; a last line without a terminator is read like any other.
+// Lines are written with CR LF.
 namespace textfile {
 
 struct FileError {
@@ -20,11 +21,33 @@ struct ReadOptions {
     // Reading stops here as if the file ended: a device or a runaway file
     // must not hang the program or exhaust memory.
     qint64 maxBytes = qint64(1) << 30;
+    // A lone LF ends a line too (CR and CR LF always do), for files that
+    // were saved with Unix line ends.
+    bool lfEndsLine = false;
+    // A file or a line larger than these is refused, not read: the reader
+    // stops before it holds more than this much of it. 0: no limit.
+    qint64 fileLimit = 0;
+    qint64 lineLimit = 0;
 };
 
-// Opens path and calls onLine for every line, in file order. Returns false
-// (and fills *error) only when the file cannot be opened; a read failure
-// after that ends the file quietly, keeping the lines already delivered.
+enum class ReadStatus {
+    Done,         // the end of the file, or a read failure taken as the end
+    OpenFailed,   // *error says why
+    TooLarge,     // beyond fileLimit or lineLimit
+    Stopped,      // onLine asked to stop
+};
+
+// Opens path and hands every line's bytes, without its terminator, to
+// onLine in file order, for a reader that checks them before decoding;
+// onLine returns false to stop. Lines already delivered stay delivered
+// whatever the status.
+ReadStatus readRawLines(const QString &path, const std::function<bool(QByteArrayView line)> &onLine,
+                        FileError *error = nullptr, const ReadOptions &options = {});
+
+// Opens path and calls onLine for every line, decoded, in file order.
+// Returns false (and fills *error) only when the file cannot be opened; a
+// read failure after that ends the file quietly, keeping the lines already
+// delivered.
 bool readLines(const QString &path, const std::function<void(QString &&line)> &onLine,
                FileError *error = nullptr, const ReadOptions &options = {});
 

@@ -4,7 +4,9 @@
 #include "tempfiles.h"
 
 #include <QTest>
+#include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -50,8 +52,10 @@ private slots:
             << u"\u3000出\r\n"_s << QStringList{u"\u3000出"_s};
         QTest::newRow("tab is not a blank")
             << u"\t出\r\n"_s << QStringList{u"\t出"_s};
-        QTest::newRow("lf only: one long line")
-            << u"出続\n家出\n"_s << QStringList{u"出続\n家出\n"_s};
+        QTest::newRow("lf only ends lines too")
+            << u"出続\n家出\n"_s << QStringList{u"出続"_s, u"家出"_s};
+        QTest::newRow("cr lf, lf and cr mixed")
+            << u"出続\r\n家出\n\n版出\r露出"_s << QStringList{u"出続"_s, u"家出"_s, u"版出"_s, u"露出"_s};
         QTest::newRow("last line without terminator")
             << u"出続\r\n家出"_s << QStringList{u"出続"_s, u"家出"_s};
     }
@@ -86,6 +90,106 @@ private slots:
         QCOMPARE(prompts.shown[0].title, u"エラー"_s);
         QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Error);
         QCOMPARE(prompts.shown[0].text, u"辞書ファイルから、漢字情報が読み込めませんでした。"_s);
+    }
+
+    // Clearly not Shift_JIS text, or too large to hold: one message naming
+    // the file, and no line kept. An empty message: the file loads.
+    void refused_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("sparseSize");   // > 0: a file of this many zero bytes instead
+        QTest::addColumn<QString>("message");     // "%1": the path
+        const QByteArray dictionary = sjis(u"出続家版露身発\r\n続出\r\n家出\r\n版出\r\n露出\r\n身出\r\n発出\r\n"_s);
+        const QString notShiftJis = u"辞書ファイル「%1」は Shift_JIS のテキストではありません。\n"_s;
+        const QString utf8 = notShiftJis + u"UTF-8 で保存されたファイルのようです。Shift_JIS で保存し直してください。"_s;
+        const QString utf16 = notShiftJis + u"UTF-16 で保存されたファイルのようです。Shift_JIS で保存し直してください。"_s;
+        const QString binary =
+            notShiftJis + u"NUL バイトを含んでいます。テキストではないファイルか、UTF-16 のテキストのようです。"_s;
+        const QString tooLarge = u"辞書ファイル「%1」は大きすぎて読み込めません。\n辞書ファイルは 64 MB まで、"
+                                 u"一行は 1 MB までで、メモリに収まる大きさでなければなりません。"_s;
+        QByteArray utf16le("\xFF\xFE");
+        for (QChar c : u"出続\r\n"_s)
+            utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        QByteArray noise(200'000, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char(1 + (i * 2654435761u >> 24) % 255);   // random bytes without a NUL
+
+        QTest::newRow("utf-8 with a byte-order mark") << "\xEF\xBB\xBF"_ba + u"出続\r\n"_s.toUtf8() << 0ll << utf8;
+        QTest::newRow("utf-8 without one") << u"出続家版露身発\r\n続出\r\n家出\r\n版出\r\n"_s.toUtf8() << 0ll << utf8;
+        QTest::newRow("utf-16 little-endian") << utf16le << 0ll << utf16;
+        QTest::newRow("utf-16 big-endian, mark only") << "\xFE\xFF"_ba << 0ll << utf16;
+        QTest::newRow("a png") << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"_ba << 0ll << binary;
+        QTest::newRow("one nul byte among good lines") << dictionary + QByteArray(1, '\0') << 0ll << binary;
+        QTest::newRow("random bytes")
+            << noise << 0ll << notShiftJis + u"大半の行に Shift_JIS として読めないバイトがあります。"_s;
+        QTest::newRow("mostly good: one undecodable line of three")
+            << sjis(u"出続\r\n"_s) + "\x85\x40\x8f\x6f\r\n"_ba + sjis(u"家出"_s) << 0ll << QString();
+        QTest::newRow("mostly good: one utf-8 line of three")
+            << sjis(u"出続\r\n"_s) + u"家出\r\n"_s.toUtf8() + sjis(u"版出"_s) << 0ll << QString();
+        QTest::newRow("file over the limit, before reading it") << QByteArray() << (qint64(64) << 20) + 1 << tooLarge;
+        QTest::newRow("line over the limit") << QByteArray((1 << 20) + 1, 'a') << 0ll << tooLarge;
+        QTest::newRow("line over the limit after good lines") << dictionary + QByteArray(2 << 20, 'a') << 0ll << tooLarge;
+    }
+    void refused()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, sparseSize);
+        QFETCH(QString, message);
+        const QString path = writeBytes(m_dir, u"refused.dic"_s, bytes);
+        if (sparseSize > 0)
+            QVERIFY(QFile::resize(path, sparseSize));
+        PromptsDouble prompts;
+        DictionaryStore store;
+        QCOMPARE(LoadDictionary(path, store, prompts), message.isEmpty());
+        if (message.isEmpty()) {
+            QVERIFY(prompts.shown.isEmpty());
+            QCOMPARE(store.lineCount(), 3);
+            return;
+        }
+        QCOMPARE(store.lineCount(), 0);
+        QCOMPARE(prompts.shown.size(), 1);
+        QCOMPARE(prompts.shown[0].text, message.arg(path));
+        QCOMPARE(prompts.shown[0].title, u"エラー"_s);
+        QCOMPARE(prompts.shown[0].icon, Prompts::Icon::Error);
+    }
+
+    // Memory that runs out while loading gives the too-large message, never
+    // an abort. In a child process, under an address-space limit.
+    void allocationFailure()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizer reserves more address space than any limit leaves");
+#endif
+        // 39 MB of the shortest lines: some 200 MB in the store.
+        const QString path = writeBytes(m_dir, u"many.dic"_s, QByteArray("ab\r").repeated(13'000'000));
+        QFile statm(u"/proc/self/statm"_s);
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        const qint64 usedBytes = statm.readAll().split(' ').first().toLongLong() * sysconf(_SC_PAGESIZE);
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // A crash must end the child at once, without the test library's
+            // report (which runs a debugger) or a core file.
+            signal(SIGABRT, SIG_DFL);
+            signal(SIGSEGV, SIG_DFL);
+            const rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
+            const rlimit limit{rlim_t(usedBytes + (100 << 20)), rlim_t(usedBytes + (100 << 20))};
+            setrlimit(RLIMIT_AS, &limit);
+            try {
+                PromptsDouble prompts;
+                DictionaryStore store;
+                const bool refused = !LoadDictionary(path, store, prompts) && prompts.shown.size() == 1
+                    && prompts.shown[0].text.contains(u"大きすぎて読み込めません"_s);
+                _exit(refused ? 0 : 1);
+            } catch (...) {
+                _exit(2);
+            }
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), "the child was killed");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void cannotOpen_data()
@@ -177,13 +281,13 @@ private slots:
         QTest::addColumn<int>("lines");
         QByteArray longLine = sjis(u"出"_s);
         longLine.append(QByteArray(50 << 20, 'x'));
-        QTest::newRow("50 MB line") << longLine << 1;
+        QTest::newRow("50 MB line") << longLine << 0;
         QByteArray binary(8 << 20, '\0');
         for (int i = 0; i < binary.size(); ++i)
             binary[i] = char((i * 2654435761u) >> 24);
         QTest::newRow("binary") << binary << -1;
-        QTest::newRow("invalid bytes everywhere") << QByteArray(4 << 20, '\x85') << 1;
-        QTest::newRow("nul bytes") << QByteArray(1 << 20, '\0') << 1;
+        QTest::newRow("invalid bytes everywhere") << QByteArray(4 << 20, '\x85') << 0;
+        QTest::newRow("nul bytes") << QByteArray(1 << 20, '\0') << 0;
     }
     void hostile()
     {

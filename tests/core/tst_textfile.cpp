@@ -49,17 +49,25 @@ private slots:
         QCOMPARE(read(bytes), lines);
     }
 
-    // Line ends that straddle the reader's chunks behave like any other.
+    // Line ends that straddle the reader's chunks behave like any other,
+    // whether or not a lone LF ends a line.
     void chunkBoundaries()
     {
         const int chunk = 1 << 20;
-        for (int shift : {-2, -1, 0}) {
-            QByteArray bytes(chunk + shift, 'a');
-            bytes += "\r\nb\r\n";
-            const QStringList lines = read(bytes);
-            QCOMPARE(lines.size(), 2);
-            QCOMPARE(lines[0].size(), chunk + shift);
-            QCOMPARE(lines[1], u"b"_s);
+        for (bool lf : {false, true}) {
+            for (int shift : {-2, -1, 0}) {
+                QByteArray bytes(chunk + shift, 'a');
+                bytes += "\r\nb\r\n";
+                QTemporaryDir dir;
+                QStringList lines;
+                textfile::ReadOptions options;
+                options.lfEndsLine = lf;
+                textfile::readLines(writeBytes(dir, u"f"_s, bytes), [&](QString &&l) { lines.append(l); }, nullptr,
+                                    options);
+                QCOMPARE(lines.size(), 2);
+                QCOMPARE(lines[0].size(), chunk + shift);
+                QCOMPARE(lines[1], u"b"_s);
+            }
         }
         // A two-byte character cut by the chunk edge is still one character.
         QByteArray bytes(chunk - 1, 'a');
@@ -79,6 +87,43 @@ private slots:
         const QString file = writeBytes(dir, u"plain"_s, "x"_ba);
         QVERIFY(!textfile::readLines(file + u"/below"_s, [](QString &&) {}, &error));
         QCOMPARE(error.number, ENOTDIR);
+    }
+
+    // The raw reader as the dictionary uses it: a lone LF ends a line, and a
+    // file or line beyond its limit is refused, delivering nothing of it.
+    void rawLines_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qint64>("fileLimit");
+        QTest::addColumn<qint64>("lineLimit");
+        QTest::addColumn<textfile::ReadStatus>("status");
+        QTest::addColumn<QByteArrayList>("lines");
+        using enum textfile::ReadStatus;
+        QTest::newRow("cr lf, lf, cr") << "a\r\nb\nc\rd"_ba << 0ll << 0ll << Done << QByteArrayList{"a", "b", "c", "d"};
+        QTest::newRow("lf cr is two ends") << "a\n\rb"_ba << 0ll << 0ll << Done << QByteArrayList{"a", "", "b"};
+        QTest::newRow("line at the limit") << "abc\r\nde"_ba << 0ll << 3ll << Done << QByteArrayList{"abc", "de"};
+        QTest::newRow("line over the limit") << "ab\r\nabcd\r\nx"_ba << 0ll << 3ll << TooLarge << QByteArrayList{"ab"};
+        QTest::newRow("last line over the limit") << "ab\ncdef"_ba << 0ll << 3ll << TooLarge << QByteArrayList{"ab"};
+        QTest::newRow("file at the limit") << "ab\r\ncd"_ba << 6ll << 0ll << Done << QByteArrayList{"ab", "cd"};
+        QTest::newRow("file over the limit") << "ab\r\ncd"_ba << 5ll << 0ll << TooLarge << QByteArrayList{};
+    }
+    void rawLines()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, fileLimit);
+        QFETCH(qint64, lineLimit);
+        QTemporaryDir dir;
+        textfile::ReadOptions options;
+        options.lfEndsLine = true;
+        options.fileLimit = fileLimit;
+        options.lineLimit = lineLimit;
+        QByteArrayList lines;
+        const auto onLine = [&lines](QByteArrayView l) {
+            lines.append(l.toByteArray());
+            return true;
+        };
+        QTEST(textfile::readRawLines(writeBytes(dir, u"f"_s, bytes), onLine, nullptr, options), "status");
+        QTEST(lines, "lines");
     }
 
     void readLimitEndsTheFile()
