@@ -3,6 +3,7 @@
 #include "dictionary/dictionary.h"
 #include "platform/datafile.h"
 #include "platform/textfile.h"
+#include "search/letters.h"
 #include "search/searchengine.h"
 #include "search/wordlist.h"
 
@@ -75,6 +76,22 @@ QString dictionaryFailure(const QString &path, DictionaryStore &store)
     return text;
 }
 
+// Text after the last ':' is meant as arrows unless it has letters and no
+// arrow at all: "続:家" stays two letters, while "続家:>x" is refused for
+// its arrows rather than searched as three letters.
+std::optional<QStringView> arrowText(QStringView text)
+{
+    const qsizetype colon = text.lastIndexOf(u':');
+    if (colon < 0)
+        return std::nullopt;
+    const QStringView after = text.sliced(colon + 1);
+    const bool hasArrow = std::any_of(after.begin(), after.end(), [](QChar c) { return parseArrows(QStringView(&c, 1)); });
+    QString outside;
+    if (!hasArrow && (!puzzleLetters(after, &outside).isEmpty() || !outside.isEmpty()))
+        return std::nullopt;
+    return after;
+}
+
 } // namespace
 
 Options parseArguments(const QStringList &args)
@@ -113,14 +130,11 @@ Options parseArguments(const QStringList &args)
     return options;
 }
 
-QStringList letterBoxes(const QString &puzzle)
+QStringList letterBoxes(QStringView puzzle, QString *outside)
 {
     QStringList boxes;
-    for (qsizetype i = 0; i < puzzle.size(); ++i) {
-        const qsizetype len = puzzle[i].isHighSurrogate() && i + 1 < puzzle.size() ? 2 : 1;
-        boxes += puzzle.mid(i, len);
-        i += len - 1;
-    }
+    for (QChar c : puzzleLetters(puzzle, outside))
+        boxes += QString(c);
     return boxes;
 }
 
@@ -134,9 +148,12 @@ QStringList readPuzzles(QIODevice &in, bool arrowFile)
         QString line = QString::fromUtf8(raw);
         while (line.endsWith(u'\n') || line.endsWith(u'\r'))
             line.chop(1);
-        if (line.isEmpty() || line.startsWith(u'#'))
+        if (line.startsWith(u'#'))
             continue;
         const QStringList fields = line.split(u'\t');
+        QString outside;
+        if (puzzleLetters(fields[0], &outside).isEmpty() && outside.isEmpty())
+            continue;   // blank, or separators only
         puzzles += arrowFile && fields.size() > 1 ? fields[0] + u':' + fields[1] : fields[0];
     }
     return puzzles;
@@ -149,21 +166,29 @@ bool Puzzle::hasArrows() const
 
 std::optional<Puzzle> parsePuzzle(const QString &text, QString *error)
 {
-    const qsizetype colon = text.lastIndexOf(u':');
+    const std::optional<QStringView> arrows = arrowText(text);
+    const QStringView letters = arrows ? QStringView(text).first(text.size() - arrows->size() - 1) : text;
     Puzzle puzzle;
-    puzzle.boxes = letterBoxes(colon < 0 ? text : text.left(colon));
+    QString outside;
+    puzzle.boxes = letterBoxes(letters, &outside);
+    if (!outside.isEmpty()) {
+        *error = outside + QStringLiteral(u" は文字欄に入らない文字です（Unicode の基本面の外の文字）: ") + text;
+        return std::nullopt;
+    }
     if (puzzle.boxes.size() > kLetterBoxCount) {
         *error = QStringLiteral(u"一問の文字は六文字までです: ") + text;
         return std::nullopt;
     }
-    if (colon < 0)
+    puzzle.text = puzzle.boxes.join(QString());
+    if (!arrows)
         return puzzle;
-    const std::optional<QList<Arrow>> arrows = parseArrows(QStringView(text).sliced(colon + 1));
-    if (!arrows || arrows->size() != puzzle.boxes.size()) {
+    const std::optional<QList<Arrow>> parsed = parseArrows(*arrows);
+    if (!parsed || parsed->size() != puzzle.boxes.size()) {
         *error = QStringLiteral(u"矢印は一文字につき一つ、> < - のどれかで書いてください: ") + text;
         return std::nullopt;
     }
-    puzzle.arrows = *arrows;
+    puzzle.arrows = *parsed;
+    puzzle.text += u':' + arrows->toString();
     return puzzle;
 }
 
@@ -285,7 +310,7 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
         const Puzzle &puzzle = parsed[i];
         FixedLetters hooks(puzzle.boxes, puzzle.arrows);
         const SearchResult result = engine.run(dictionary, hooks, &words);
-        out.write(resultLine(puzzles[i], result));
+        out.write(resultLine(puzzle.text, result));
         if (options.showWords && result.hasAnswer())
             out.write(wordLines(puzzle, result.answer(), words));
         allAnswered = allAnswered && result.hasAnswer();

@@ -29,27 +29,32 @@ struct Options {
 // --help or error ends the reading.
 Options parseArguments(const QStringList &args);
 
-// One box per character; a character outside the basic plane fills a box
-// with its two halves, which matches no line, as in the window.
-QStringList letterBoxes(const QString &puzzle);
+// One box per letter, by the letter boxes' rule (puzzleLetters): whitespace,
+// punctuation and symbols separate letters. A character outside the basic
+// plane fits no box; the first one goes to *outside.
+QStringList letterBoxes(QStringView puzzle, QString *outside = nullptr);
 
-// One puzzle per line: text after a TAB, blank lines and lines starting with
-// '#' are passed over. With arrowFile the second field is the puzzle's
-// arrows, kept as "letters:arrows".
+// One puzzle per line: text after a TAB, lines without a letter and lines
+// starting with '#' are passed over. With arrowFile the second field is the
+// puzzle's arrows, kept as "letters:arrows".
 QStringList readPuzzles(QIODevice &in, bool arrowFile = false);
 
 // A puzzle as the search takes it: "letters" or "letters:arrows", one arrow
-// per letter ('>' letter first, '<' answer first, '-' none).
+// per letter ('>' letter first, '<' answer first, '-' none). Text after the
+// last ':' is taken as arrows unless it holds letters and no arrow; then the
+// ':' only separates letters.
 struct Puzzle {
+    QString text;          // as printed: the letters, and ':' and the arrows when given
     QStringList boxes;
     QList<Arrow> arrows;   // empty: no arrows at all
     bool hasArrows() const;
 };
-// The puzzle, or why it is refused: more than six letters, or arrows that
-// are not one of '>', '<', '-' per letter.
+// The puzzle, or why it is refused: more than six letters, a letter outside
+// the basic plane, or arrows that are not one of '>', '<', '-' per letter.
 std::optional<Puzzle> parsePuzzle(const QString &text, QString *error);
 
-// letters TAB answer TAB kanji:hits …, and its line end.
+// letters TAB answer TAB kanji:hits …, and its line end; puzzle is
+// Puzzle::text.
 QString resultLine(const QString &puzzle, const SearchResult &result);
 
 // One line per letter under an answer: TAB word TAB readings; both fields

@@ -59,16 +59,21 @@ private slots:
     {
         QTest::addColumn<QString>("puzzle");
         QTest::addColumn<QStringList>("boxes");
-        QTest::newRow("basic plane") << u"続家"_s << QStringList{u"続"_s, u"家"_s};
-        QTest::newRow("outside the basic plane: one box each, six not twelve")
-            << u"𠮷続𠮷𠮷𠮷𠮷"_s << QStringList{u"𠮷"_s, u"続"_s, u"𠮷"_s, u"𠮷"_s, u"𠮷"_s, u"𠮷"_s};
-        QTest::newRow("a lone half is a box of its own")
-            << QString(QChar(0xDFB7) + u"続"_s + QChar(0xD842)) << QStringList{QChar(0xDFB7), u"続"_s, QChar(0xD842)};
+        QTest::addColumn<QString>("outside");
+        QTest::newRow("basic plane") << u"続家"_s << QStringList{u"続"_s, u"家"_s} << QString();
+        QTest::newRow("whitespace and punctuation separate")
+            << u"明 告・昼、熱"_s << QStringList{u"明"_s, u"告"_s, u"昼"_s, u"熱"_s} << QString();
+        QTest::newRow("outside the basic plane: no box, and named")
+            << u"𠮷続𠮷"_s << QStringList{u"続"_s} << u"𠮷"_s;
+        QTest::newRow("a lone half is no letter")
+            << QString(QChar(0xDFB7) + u"続"_s + QChar(0xD842)) << QStringList{u"続"_s} << QString();
     }
     void letterBoxes()
     {
         QFETCH(QString, puzzle);
-        QTEST(solve::letterBoxes(puzzle), "boxes");
+        QString outside;
+        QTEST(solve::letterBoxes(puzzle, &outside), "boxes");
+        QTEST(outside, "outside");
     }
 
     void readPuzzles_data()
@@ -80,6 +85,8 @@ private slots:
         QTest::newRow("CR LF, and a last line without its end")
             << u"続\r\n\r\n家"_s.toUtf8() << QStringList{u"続"_s, u"家"_s};
         QTest::newRow("# only at the start") << u"続#\n #家\n"_s.toUtf8() << QStringList{u"続#"_s, u" #家"_s};
+        QTest::newRow("separators only: passed over like a blank line")
+            << u"・ 、\n明 告 昼 熱\n"_s.toUtf8() << QStringList{u"明 告 昼 熱"_s};
         QTest::newRow("arrow file: the second field is the arrows")
             << u"a\n# x\n計間\t<>\t時\n続\n"_s.toUtf8() << QStringList{u"計間:<>"_s, u"続"_s};
     }
@@ -98,14 +105,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("arrows");   // as read back, or the start of the message
-        QTest::newRow("no arrows") << u"順当交組"_s << QString();
-        QTest::newRow("one arrow per letter") << u"順当交組:>>-<"_s << u">>-<"_s;
-        QTest::newRow("a letter outside the basic plane takes one arrow") << u"𠮷続:<>"_s << u"<>"_s;
-        QTest::newRow("too few arrows") << u"順当交組:>>>"_s << u"矢印は"_s;
-        QTest::newRow("too many arrows") << u"順:>>"_s << u"矢印は"_s;
-        QTest::newRow("unknown arrow") << u"順当:>→"_s << u"矢印は"_s;
-        QTest::newRow("empty arrows") << u"順:"_s << u"矢印は"_s;
-        QTest::newRow("seven letters with arrows") << u"順当交組続家版:-------"_s << u"一問の文字は"_s;
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("no arrows") << u"順当交組"_s << QString() << u"順当交組"_s;
+        QTest::newRow("one arrow per letter") << u"順当交組:>>-<"_s << u">>-<"_s << u"順当交組:>>-<"_s;
+        QTest::newRow("separated letters keep their arrows") << u"順 当・交、組:>>><"_s << u">>><"_s
+                                                             << u"順当交組:>>><"_s;
+        QTest::newRow("a colon between letters only separates") << u"続:家"_s << QString() << u"続家"_s;
+        QTest::newRow("a letter outside the basic plane is refused")
+            << u"𠮷続:<>"_s << u"𠮷 は文字欄に入らない文字です"_s << QString();
+        QTest::newRow("too few arrows") << u"順当交組:>>>"_s << u"矢印は"_s << QString();
+        QTest::newRow("too many arrows") << u"順:>>"_s << u"矢印は"_s << QString();
+        QTest::newRow("unknown arrow") << u"順当:>→"_s << u"矢印は"_s << QString();
+        QTest::newRow("a letter among arrows") << u"続家:>x"_s << u"矢印は"_s << QString();
+        QTest::newRow("empty arrows") << u"順:"_s << u"矢印は"_s << QString();
+        QTest::newRow("seven letters with arrows") << u"順当交組続家版:-------"_s << u"一問の文字は"_s << QString();
     }
     void parsePuzzle()
     {
@@ -119,6 +132,7 @@ private slots:
                 got += arrowChar(a);
         }
         QVERIFY2(puzzle ? got == arrows : error.startsWith(arrows), qPrintable(got + u" / "_s + error));
+        QTEST(puzzle ? puzzle->text : QString(), "printed");
     }
 
     // Only the candidates that reach half of the letters are printed.

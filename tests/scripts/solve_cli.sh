@@ -41,11 +41,28 @@ printf '\r\nX\r\n  Y\r\n' > "$tmp/empty.dic"
 check "dictionary without lines" 2 $rc
 check "dictionary without lines message" "辞書ファイルから、漢字情報が読み込めませんでした。" "$(head -n 1 "$tmp/err")"
 
-# A character outside the basic plane is one letter: it fills one box and
-# matches no line.
-out=$("$bin" -d "$tmp/t.dic" 続𠮷); rc=$?
-check "letter outside the basic plane" "続𠮷${tab}${tab}出:1 後:1" "$out"
-check "letter outside the basic plane: no answer" 1 $rc
+# A kanji outside the basic plane fits no letter box: a usage error, as the
+# window refuses it.
+"$bin" -d "$tmp/t.dic" 続𠮷 >/dev/null 2>"$tmp/err"; rc=$?
+check "letter outside the basic plane" 2 $rc
+grep -q '^tolvo-solve: 𠮷 は文字欄に入らない文字です' "$tmp/err" \
+    || { echo "FAIL letter outside the basic plane: no Japanese message"; fails=$((fails + 1)); }
+
+# Whitespace and punctuation separate letters, in arguments and on standard
+# input, as in a paste into the window.
+out=$("$bin" -d "$tmp/t.dic" '続・家・版' '続／家／版'); rc=$?
+check "separators in arguments" "続家版${tab}出${tab}出:3 後:2"$'\n'"続家版${tab}出${tab}出:3 後:2" "$out"
+out=$(printf '続 家 版\n 、・\n続、家、版\n' | "$bin" -d "$tmp/t.dic"); rc=$?
+check "separators on standard input" "続家版${tab}出${tab}出:3 後:2"$'\n'"続家版${tab}出${tab}出:3 後:2" "$out"
+
+# A dictionary saved with LF line ends reads as the CR LF one; one that is
+# not Shift_JIS text is refused with a message naming it.
+tr -d '\r' <"$tmp/t.dic" >"$tmp/lf.dic"
+out=$("$bin" -d "$tmp/lf.dic" 続家版露身発); check "lf dictionary" "続家版露身発${tab}出${tab}出:6 後:4" "$out"
+iconv -f CP932 -t UTF-8 <"$tmp/t.dic" >"$tmp/utf8.dic"
+"$bin" -d "$tmp/utf8.dic" 続 >/dev/null 2>"$tmp/err"; rc=$?
+check "utf-8 dictionary" 2 $rc
+check "utf-8 dictionary message" "辞書ファイル「$tmp/utf8.dic」は Shift_JIS のテキストではありません。" "$(head -n 1 "$tmp/err")"
 
 "$bin" --help | grep -q 'Exit status' || { echo "FAIL help in English"; fails=$((fails + 1)); }
 "$bin" --help | grep -q '終了コード' || { echo "FAIL help in Japanese"; fails=$((fails + 1)); }
