@@ -64,6 +64,8 @@ private slots:
     void builder();
     void wordLines_data();
     void wordLines();
+    void encodeDictionary_data();
+    void encodeDictionary();
     void decodeEucJp_data();
     void decodeEucJp();
     void commandLine_data();
@@ -218,6 +220,32 @@ void TestMkdic::decodeEucJp()
     QCOMPARE(mkdic::decodeEucJp(bytes, &decoded, &error), valid);
     QCOMPARE(decoded, text);
     QCOMPARE(error.isEmpty(), valid);
+}
+
+// The last check before the file is written: one line per head, each
+// partner once.
+void TestMkdic::encodeDictionary_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("error");   // empty: written
+    QTest::newRow("one line per head, each partner once")
+        << QStringList{u"出発家"_s, u"家出"_s, u"発出"_s} << QString();
+    QTest::newRow("a second line for a head")
+        << QStringList{u"出発"_s, u"家出"_s, u"出家"_s} << u"line 3: a second line for the head 出"_s;
+    QTest::newRow("a partner twice") << QStringList{u"出発家発"_s} << u"line 1: the partner 発 twice under 出"_s;
+    QTest::newRow("a head alone") << QStringList{u"出発"_s, u"家"_s} << u"line 2: a head without partners"_s;
+}
+
+void TestMkdic::encodeDictionary()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, error);
+    QByteArray bytes;
+    QString why;
+    QCOMPARE(mkdic::encodeDictionary(lines, &bytes, &why), error.isEmpty());
+    QCOMPARE(why, error);
+    if (error.isEmpty())
+        QCOMPARE(bytes, cp932Lines(lines));
 }
 
 void TestMkdic::commandLine_data()

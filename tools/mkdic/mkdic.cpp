@@ -347,6 +347,30 @@ QStringList DictionaryBuilder::lines() const
 
 bool encodeDictionary(const QStringList &lines, QByteArray *bytes, QString *error)
 {
+    // The search counts every line of a letter and every repeat on it: a
+    // second line for a head, or a partner listed twice, would count twice.
+    QSet<QChar> heads;
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        const QString &line = lines[n];
+        const QString where = u"line "_s + QString::number(n + 1) + u": "_s;
+        if (line.size() < 2) {
+            *error = where + u"a head without partners"_s;
+            return false;
+        }
+        if (heads.contains(line[0])) {
+            *error = where + u"a second line for the head "_s + line[0];
+            return false;
+        }
+        heads.insert(line[0]);
+        QSet<QChar> partners;
+        for (QChar partner : QStringView(line).sliced(1)) {
+            if (partners.contains(partner)) {
+                *error = where + u"the partner "_s + partner + u" twice under "_s + line[0];
+                return false;
+            }
+            partners.insert(partner);
+        }
+    }
     QString text;
     for (const QString &line : lines)
         text += line + u"\r\n";

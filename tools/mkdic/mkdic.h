@@ -96,7 +96,9 @@ private:
 };
 
 // The file bytes: code page 932, every line ended by CR LF. False, with the
-// reason, when some character has no code in code page 932.
+// line and the reason, when a head has no partner or a second line, a
+// partner stands twice on one line, or some character has no code in code
+// page 932.
 bool encodeDictionary(const QStringList &lines, QByteArray *bytes, QString *error);
 
 } // namespace mkdic
