@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QValidator>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -38,9 +39,9 @@ public:
     }
 };
 
-// The reading of the last composition given up by a click or a focus change.
-// IBus commits such a reading all the same a moment later, to whichever
-// widget has the focus by then; shared, since that may be another box.
+// The reading of the last composition given up. IBus commits such a
+// reading all the same a moment later, or at the next focus change, to
+// whichever widget has the focus by then; shared, since that may be another box.
 QString &abandonedReading()
 {
     static QString reading;
@@ -123,15 +124,20 @@ void LetterBox::enterText(const QString &text)
 
 bool LetterBox::eventFilter(QObject *watched, QEvent *event)
 {
-    // Watched only while composing, and before the window hands the press
-    // on: a click elsewhere gives the reading up. Left alone, Qt would have
-    // the input method commit the bare reading as the focus moves.
+    // Watched only while composing, and before the window hands the event
+    // on: a click elsewhere, or the window about to lose the focus (a click
+    // outside it), gives the reading up. Left alone, Qt would have the input
+    // method commit the bare reading as the focus moves.
+    bool givenUp = false;
     if (event->type() == QEvent::MouseButtonPress) {
         const QPoint at = mapFromGlobal(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
-        if (!rect().contains(at)) {
-            QGuiApplication::inputMethod()->reset();
-            endComposition();
-        }
+        givenUp = !rect().contains(at);
+    } else if (event->type() == QEvent::FocusAboutToChange) {
+        givenUp = watched == window()->windowHandle();
+    }
+    if (givenUp) {
+        QGuiApplication::inputMethod()->reset();
+        endComposition();
     }
     return QLineEdit::eventFilter(watched, event);
 }
@@ -254,9 +260,16 @@ void LetterBox::inputMethodEvent(QInputMethodEvent *event)
     if (m_composing && event->preeditString().isEmpty()) {
         m_composing = false;
         qApp->removeEventFilter(this);
-        // Esc, or a reading erased: the kanji the composition covered comes back.
-        if (kept.isEmpty() && text().isEmpty())
-            setText(m_beforeComposition);
+        if (kept.isEmpty()) {
+            // Given up (Esc, an erased reading, a click, the focus gone): the
+            // kanji the composition covered comes back. IBus may still hold
+            // the hidden reading and hand it over at the next focus change.
+            abandonedReading() = m_reading;
+            if (text().isEmpty())
+                setText(m_beforeComposition);
+        }
+        // The box holds one character: the next word replaces it.
+        selectAll();
     }
 }
 
@@ -275,7 +288,6 @@ void LetterBox::pasteFrom(QClipboard::Mode mode)
 
 void LetterBox::endComposition()
 {
-    abandonedReading() = m_reading;
     QInputMethodEvent end;
     inputMethodEvent(&end);
 }

@@ -32,6 +32,70 @@ int ink(const QImage &img, const QRect &r)
     return n;
 }
 
+void preedit(QWidget *box, const QString &reading)
+{
+    QInputMethodEvent event(reading, {});
+    QApplication::sendEvent(box, &event);
+}
+
+// The end of a composition: its word, or nothing when it is given up.
+void commit(QWidget *box, const QString &word = QString())
+{
+    QInputMethodEvent event;
+    event.setCommitString(word);
+    QApplication::sendEvent(box, &event);
+}
+
+// What Qt does as a window is about to lose the focus: it has the input
+// method commit what it still holds to the focus widget, which has not yet
+// heard of the loss.
+class HandOverOnFocusChange : public QObject
+{
+public:
+    HandOverOnFocusChange(QWidget *box, const QString &reading) : m_box(box), m_reading(reading) {}
+    bool handedOver = false;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusAboutToChange && !handedOver && m_box->hasFocus()) {
+            handedOver = true;
+            commit(m_box, m_reading);
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_box;
+    QString m_reading;
+};
+
+// Two boxes and a strip below them in a window of their own; open() shows
+// it and puts the focus in the first box.
+struct BoxPair
+{
+    QWidget host;
+    LetterBox *box = new LetterBox(&host);
+    LetterBox *other = new LetterBox(&host);
+    QWidget *backdrop = new QWidget(&host);
+
+    explicit BoxPair(const QString &initial)
+    {
+        host.resize(100, 50);
+        box->setGeometry(0, 0, 33, 33);
+        box->setText(initial);
+        other->setGeometry(50, 0, 33, 33);
+        backdrop->setGeometry(0, 40, 100, 10);
+    }
+    bool open()
+    {
+        host.show();
+        host.activateWindow();
+        if (!QTest::qWaitForWindowActive(&host))
+            return false;
+        box->setFocus();
+        return QTest::qWaitFor([this] { return box->hasFocus(); });
+    }
+};
+
 // Text entered into box the way a person would: typed, pasted with Ctrl+V or
 // through the context menu, or composed with an input method and committed.
 void enter(QLineEdit *box, const QString &how, const QString &input)
@@ -50,11 +114,8 @@ void enter(QLineEdit *box, const QString &how, const QString &input)
         QVERIFY(menu);
         QTest::keyClick(menu, Qt::Key_P); // &Paste
     } else if (how == u"compose") {
-        QInputMethodEvent preedit(input, {});
-        QApplication::sendEvent(box, &preedit);
-        QInputMethodEvent commit;
-        commit.setCommitString(input);
-        QApplication::sendEvent(box, &commit);
+        preedit(box, input);
+        commit(box, input);
     } else {
         box->setText(input);
     }
@@ -71,6 +132,8 @@ private slots:
     void holdsOneCharacter();
     void compositionWithoutWord_data();
     void compositionWithoutWord();
+    void nextWordReplaces_data();
+    void nextWordReplaces();
     void spreadOverBoxes_data();
     void spreadOverBoxes();
     void gothicFaceIsSubstituted();
@@ -145,11 +208,14 @@ void TestLetterBox::compositionWithoutWord_data()
     QTest::addColumn<bool>("lateCommit");
     QTest::newRow("escape") << u"続"_s << u"escape"_s << false;
     QTest::newRow("reading erased") << u"続"_s << u"erase"_s << false;
+    QTest::newRow("escape, reading handed over late") << u"続"_s << u"escape"_s << true;
+    QTest::newRow("reading erased, handed over late") << u"続"_s << u"erase"_s << true;
     QTest::newRow("focus moves away") << u"続"_s << u"focus"_s << false;
     QTest::newRow("focus moves from empty box") << QString() << u"focus"_s << false;
     QTest::newRow("focus moves, reading committed late") << u"続"_s << u"focus"_s << true;
     QTest::newRow("click beside the box") << u"続"_s << u"click"_s << false;
     QTest::newRow("click beside, reading committed late") << u"続"_s << u"click"_s << true;
+    QTest::newRow("window loses the focus") << u"続"_s << u"window"_s << false;
 }
 
 // A composition replaces the selected kanji only once it commits a word.
@@ -158,49 +224,79 @@ void TestLetterBox::compositionWithoutWord()
     QFETCH(QString, initial);
     QFETCH(QString, end);
     QFETCH(bool, lateCommit);
-    QWidget host;
-    host.resize(100, 50);
-    auto *box = new LetterBox(&host);
-    box->setGeometry(0, 0, 33, 33);
-    box->setText(initial);
-    auto *other = new LetterBox(&host);
-    other->setGeometry(50, 0, 33, 33);
-    auto *backdrop = new QWidget(&host);
-    backdrop->setGeometry(0, 40, 100, 10);
-    host.show();
-    host.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&host));
-    box->setFocus();
-    QTRY_VERIFY(box->hasFocus());
+    BoxPair pair(initial);
+    LetterBox *box = pair.box;
+    LetterBox *other = pair.other;
+    QWidget elsewhere;
+    elsewhere.setGeometry(200, 0, 50, 50);
+    if (end == u"window")
+        elsewhere.show();
+    QVERIFY(pair.open());
+    HandOverOnFocusChange handOver(box, u"やま"_s);
+    pair.host.windowHandle()->installEventFilter(&handOver);
 
-    for (const QString &reading : {u"y"_s, u"や"_s, u"やま"_s}) {
-        QInputMethodEvent preedit(reading, {});
-        QApplication::sendEvent(box, &preedit);
-    }
+    for (const QString &reading : {u"y"_s, u"や"_s, u"やま"_s})
+        preedit(box, reading);
     QVERIFY(box->text().isEmpty());
     if (end == u"focus") {
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
     } else if (end == u"click") {
-        QTest::mouseClick(backdrop, Qt::LeftButton);
+        QTest::mouseClick(pair.backdrop, Qt::LeftButton);
+    } else if (end == u"window") {
+        elsewhere.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        QVERIFY(handOver.handedOver);
     } else {
-        if (end == u"erase") {
-            QInputMethodEvent shorter(u"や"_s, {});
-            QApplication::sendEvent(box, &shorter);
-        }
-        QInputMethodEvent cancel;
-        QApplication::sendEvent(box, &cancel);
+        if (end == u"erase")
+            preedit(box, u"や"_s);
+        commit(box);
     }
     if (lateCommit) {
-        // IBus commits a given-up reading all the same, to the focus of the moment.
-        QInputMethodEvent commit;
-        commit.setCommitString(u"やま"_s);
-        QApplication::sendEvent(end == u"focus" ? other : box, &commit);
+        // IBus commits the last reading shown all the same, to the focus of the moment.
+        commit(end == u"focus" ? other : box, end == u"erase" ? u"や"_s : u"やま"_s);
     }
     QCOMPARE(box->text(), initial);
     QCOMPARE(other->text(), QString());
     // No reading is left on show in the box.
     QCOMPARE(box->inputMethodQuery(Qt::ImSurroundingText).toString(), initial);
+}
+
+void TestLetterBox::nextWordReplaces_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("reading given up") << u"escape"_s << u"続"_s;
+    QTest::newRow("reading erased") << u"erase"_s << u"続"_s;
+    QTest::newRow("click beside the box") << u"click"_s << u"続"_s;
+    QTest::newRow("one kanji committed") << u"川"_s << u"川"_s;
+    // The last box: the word's second kanji has no box to go to.
+    QTest::newRow("word overflowing the box") << u"露出"_s << u"露"_s;
+}
+
+// However a composition ends, the next word replaces the box's kanji.
+void TestLetterBox::nextWordReplaces()
+{
+    QFETCH(QString, end);
+    QFETCH(QString, kept);
+    BoxPair pair(u"続"_s);
+    QVERIFY(pair.open());
+    LetterBox *box = pair.box;
+
+    preedit(box, u"かわ"_s);
+    if (end == u"click") {
+        QTest::mouseClick(pair.backdrop, Qt::LeftButton);
+    } else if (end == u"erase") {
+        preedit(box, u"か"_s);
+        commit(box);
+    } else {
+        commit(box, end == u"escape" ? QString() : end);
+    }
+    QCOMPARE(box->text(), kept);
+    QVERIFY(box->hasFocus());
+    preedit(box, u"やま"_s);
+    commit(box, u"山"_s);
+    QCOMPARE(box->text(), u"山"_s);
 }
 
 void TestLetterBox::spreadOverBoxes_data()
