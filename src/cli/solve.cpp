@@ -85,7 +85,8 @@ std::optional<QStringView> arrowText(QStringView text)
     if (colon < 0)
         return std::nullopt;
     const QStringView after = text.sliced(colon + 1);
-    const bool hasArrow = std::any_of(after.begin(), after.end(), [](QChar c) { return parseArrows(QStringView(&c, 1)); });
+    const auto isArrow = [](QChar c) { return parseArrows(QStringView(&c, 1)).has_value(); };
+    const bool hasArrow = std::any_of(after.begin(), after.end(), isArrow);
     QString outside;
     if (!hasArrow && (!puzzleLetters(after, &outside).isEmpty() || !outside.isEmpty()))
         return std::nullopt;

@@ -70,10 +70,12 @@ public:
             if (raw.startsWith("\xEF\xBB\xBF"))
                 m_looksLike = utf8Text();
             else if (raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF"))
-                m_looksLike = QStringLiteral(u"UTF-16 で保存されたファイルのようです。Shift_JIS で保存し直してください。");
+                m_looksLike = QStringLiteral(u"UTF-16 で保存されたファイルのようです。"
+                                             u"Shift_JIS で保存し直してください。");
         }
         if (m_looksLike.isEmpty() && raw.contains('\0'))
-            m_looksLike = QStringLiteral(u"NUL バイトを含んでいます。テキストではないファイルか、UTF-16 のテキストのようです。");
+            m_looksLike = QStringLiteral(u"NUL バイトを含んでいます。"
+                                         u"テキストではないファイルか、UTF-16 のテキストのようです。");
         return m_looksLike.isEmpty();
     }
 
@@ -162,8 +164,8 @@ QString dictionaryFailureText(DictionaryLoad load, const QString &path, const Di
 {
     switch (load) {
     case DictionaryLoad::OpenFailed:
-        return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ") + QString::number(problem.error.number)
-            + u'\n' + problem.error.description;
+        return QStringLiteral(u"辞書ファイルの読み込みに失敗しました。\nErrorNo: ")
+            + QString::number(problem.error.number) + u'\n' + problem.error.description;
     case DictionaryLoad::NoLines:
         return QStringLiteral(u"辞書ファイルから、漢字情報が読み込めませんでした。");
     case DictionaryLoad::NotShiftJis:
@@ -171,7 +173,8 @@ QString dictionaryFailureText(DictionaryLoad load, const QString &path, const Di
             + problem.looksLike;
     case DictionaryLoad::TooLarge:
         return QStringLiteral(u"辞書ファイル「") + path + QStringLiteral(u"」は大きすぎて読み込めません。\n")
-            + QStringLiteral(u"辞書ファイルは %1 MB まで、一行は %2 MB までで、メモリに収まる大きさでなければなりません。")
+            + QStringLiteral(u"辞書ファイルは %1 MB まで、一行は %2 MB までで、"
+                             u"メモリに収まる大きさでなければなりません。")
                   .arg(kDictionaryFileLimit >> 20)
                   .arg(kDictionaryLineLimit >> 20);
     case DictionaryLoad::Loaded:

@@ -61,8 +61,6 @@ private slots:
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("outside");
         QTest::newRow("basic plane") << u"続家"_s << QStringList{u"続"_s, u"家"_s} << QString();
-        QTest::newRow("whitespace and punctuation separate")
-            << u"明 告・昼、熱"_s << QStringList{u"明"_s, u"告"_s, u"昼"_s, u"熱"_s} << QString();
         QTest::newRow("outside the basic plane: no box, and named")
             << u"𠮷続𠮷"_s << QStringList{u"続"_s} << u"𠮷"_s;
         QTest::newRow("a lone half is no letter")

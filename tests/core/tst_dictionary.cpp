@@ -117,7 +117,6 @@ private slots:
         QTest::newRow("utf-8 with a byte-order mark") << "\xEF\xBB\xBF"_ba + u"出続\r\n"_s.toUtf8() << 0ll << utf8;
         QTest::newRow("utf-8 without one") << u"出続家版露身発\r\n続出\r\n家出\r\n版出\r\n"_s.toUtf8() << 0ll << utf8;
         QTest::newRow("utf-16 little-endian") << utf16le << 0ll << utf16;
-        QTest::newRow("utf-16 big-endian, mark only") << "\xFE\xFF"_ba << 0ll << utf16;
         QTest::newRow("a png") << "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"_ba << 0ll << binary;
         QTest::newRow("one nul byte among good lines") << dictionary + QByteArray(1, '\0') << 0ll << binary;
         QTest::newRow("random bytes")
