@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test test-user bench fuzz sanitize word-costs check-ime clean
+.PHONY: all deps build run test test-user bench fuzz sanitize word-costs check-ime deb check-deb clean
 
 all: build
 
@@ -36,6 +36,28 @@ test-user: build
 
 bench: build
 	$(BUILD)/bin/tolvo-bench
+
+# The Debian package tolvo_VERSION_ARCH.deb, copied here: CPack over a
+# Release build with Debian's hardening flags (dpkg-buildflags).
+DEB_BUILD ?= build-deb
+deb:
+	@scripts/install-deps deb
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=Release -DTOLVO_PACKAGE=ON -DBUILD_TESTING=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS)
+	rm -f $(DEB_BUILD)/tolvo_*.deb
+	cd $(DEB_BUILD) && cpack -G DEB
+	cp $(DEB_BUILD)/tolvo_*.deb .
+	@ls tolvo_*.deb
+
+# The package checked as a user meets it (CI runs this; make test does not):
+# lintian, appstreamcli and desktop-file-validate, then installed with
+# apt-get, run as a normal user under Xvfb, and removed again.
+check-deb: deb
+	@scripts/install-deps check-deb
+	tests/scripts/deb_package.sh $$(ls -t tolvo_*.deb | head -n 1)
 
 # The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
@@ -70,4 +92,4 @@ check-ime: build
 	scripts/check-ime $(BUILD)
 
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz $(DEB_BUILD)
