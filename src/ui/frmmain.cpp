@@ -94,10 +94,17 @@ void frmMain::buildControls()
         txtLetter[i] = box;
     }
     // A pasted puzzle or a converted word goes on into the boxes after the
-    // one it was entered in; the focus then waits after the last letter.
+    // one it was entered in, one letter each; a puzzle leaves no old letter
+    // after its last. The focus then waits after the last letter.
     for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
-        connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest) {
-            txtLetter[i + 1]->enterText(rest);
+        connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest, bool puzzle) {
+            for (int k = i + 1; k < kLetterBoxCount; ++k) {
+                const qsizetype at = k - i - 1;
+                if (at < rest.size())
+                    txtLetter[k]->enterText(rest.sliced(at, 1));
+                else if (puzzle)
+                    txtLetter[k]->clear();
+            }
             if (!txtLetter[i]->hasFocus())
                 return;
             // Not from inside the input method's commit: a focus change asks

@@ -1,4 +1,5 @@
 #include "ui/letterbox.h"
+#include "search/letters.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -17,25 +18,16 @@
 
 namespace {
 
-// Whitespace and format marks would be letters nobody can see, and the search
-// would count them; half of a surrogate pair is no character at all, and a
-// whole pair does not fit a box of one UTF-16 unit.
-bool isLetter(QChar c)
-{
-    const QChar::Category category = c.category();
-    return !c.isSpace() && !c.isSurrogate() && category != QChar::Other_Control
-        && category != QChar::Other_Format;
-}
-
-// Refuses every edit that would leave such a character in the box: the line
-// edit then undoes it, so the box keeps what it had, however the edit came.
+// Refuses every edit that would leave a character other than a letter in
+// the box: the line edit then undoes it, so the box keeps what it had,
+// however the edit came.
 class LetterValidator : public QValidator
 {
 public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        return std::all_of(input.cbegin(), input.cend(), isLetter) ? Acceptable : Invalid;
+        return std::all_of(input.cbegin(), input.cend(), isPuzzleLetter) ? Acceptable : Invalid;
     }
 };
 
@@ -91,17 +83,6 @@ void LetterBox::setTextColor(const QColor &color)
     setPalette(pal);
 }
 
-QString LetterBox::letters(QStringView text)
-{
-    QString kept;
-    kept.reserve(text.size());
-    for (QChar c : text) {
-        if (isLetter(c))
-            kept.append(c);
-    }
-    return kept;
-}
-
 void LetterBox::setArrow(Arrow arrow)
 {
     if (arrow == m_arrow)
@@ -110,16 +91,16 @@ void LetterBox::setArrow(Arrow arrow)
     emit arrowChanged(arrow);
 }
 
-void LetterBox::enterText(const QString &text)
+void LetterBox::enterText(const QString &text, bool puzzle)
 {
-    const QString kept = letters(text);
+    const QString kept = puzzleLetters(text);
     if (kept.isEmpty())
         return;
     // Through the line edit's own insert, so that Ctrl+Z takes it back.
     selectAll();
     insert(kept.left(1));
     if (kept.size() > 1)
-        emit overflowed(kept.mid(1));
+        emit overflowed(kept.mid(1), puzzle);
 }
 
 bool LetterBox::eventFilter(QObject *watched, QEvent *event)
@@ -243,7 +224,7 @@ void LetterBox::inputMethodEvent(QInputMethodEvent *event)
         abandonedReading().clear();
         commit.clear();
     }
-    const QString kept = letters(commit);
+    const QString kept = puzzleLetters(commit);
     if (kept == event->commitString() && kept.size() <= 1) {
         QLineEdit::inputMethodEvent(event);
     } else {
@@ -283,7 +264,7 @@ void LetterBox::paintEvent(QPaintEvent *event)
 
 void LetterBox::pasteFrom(QClipboard::Mode mode)
 {
-    enterText(QGuiApplication::clipboard()->text(mode));
+    enterText(QGuiApplication::clipboard()->text(mode), true);
 }
 
 void LetterBox::endComposition()
@@ -296,7 +277,7 @@ void LetterBox::keepOneCharacter()
 {
     const QString t = text();
     // Text set by code gets the same rule as typed text, but empties the box.
-    if (!t.isEmpty() && !isLetter(t[0]))
+    if (!t.isEmpty() && !isPuzzleLetter(t[0]))
         clear();
     else if (t.size() > 1)
         setText(t.left(1));

@@ -7,10 +7,11 @@
 // One of the six letter boxes: holds at most one character however it is
 // typed, pasted or composed, selects its whole text whenever it gets the
 // focus, and is laid out so that a 24-point kanji fits 33 x 33 pixels.
-// Whitespace, invisible marks and characters beyond one UTF-16 unit never
-// get in: input made only of them leaves the box as it was. The box also
-// carries its arrow, set with Alt+arrow keys or from its context menu, which
-// also lists the widget's own actions (the window's "clear every arrow").
+// Only letters by puzzleLetters' rule get in (no whitespace, punctuation,
+// symbols, invisible marks or characters beyond one UTF-16 unit): input made
+// only of others leaves the box as it was. The box also carries its arrow,
+// set with Alt+arrow keys or from its context menu, which also lists the
+// widget's own actions (the window's "clear every arrow").
 class LetterBox : public QLineEdit
 {
     Q_OBJECT
@@ -20,13 +21,11 @@ public:
     // The text colour; the disabled look stays the style's.
     void setTextColor(const QColor &color);
 
-    // The characters of text that a box can hold, in order.
-    static QString letters(QStringView text);
-
-    // Text pasted or composed as a whole: its first letter replaces the
-    // box's content and the letters after it go out through overflowed().
+    // Text entered as a whole: its first letter replaces the box's content
+    // and the letters after it go out through overflowed(). A puzzle (a
+    // paste) of two letters or more is the whole puzzle from this box on.
     // Text without a letter changes nothing.
-    void enterText(const QString &text);
+    void enterText(const QString &text, bool puzzle = false);
 
     // Which way the word this letter makes with the answer reads; kept
     // apart from the text, so that typing a new letter keeps it.
@@ -34,8 +33,9 @@ public:
     void setArrow(Arrow arrow);
 
 signals:
-    // The letters after the first of a text entered as a whole, for the boxes after this one.
-    void overflowed(const QString &rest);
+    // The letters after the first of a text entered as a whole, for the
+    // boxes after this one; a puzzle also empties the boxes after its last letter.
+    void overflowed(const QString &rest, bool puzzle);
     void arrowChanged(Arrow arrow);
 
 protected:

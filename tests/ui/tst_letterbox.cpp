@@ -168,11 +168,12 @@ void TestLetterBox::holdsOneCharacter_data()
     QTest::newRow("text set by code") << QString() << false << u"set"_s << u"出版"_s << u"出"_s;
     QTest::newRow("character beyond one unit") << QString() << false << u"compose"_s << u"𠮷"_s << QString();
 
-    // Whitespace and characters beyond one unit never replace a kanji.
+    // Whitespace, punctuation and characters beyond one unit never replace a kanji.
     const QString kanji = u"続"_s;
     const std::pair<const char *, QString> refused[] = {
         {"space", u" "_s}, {"full-width space", u"\u3000"_s}, {"tab", u"\t"_s},
-        {"zero-width space", u"\u200B"_s}, {"supplementary kanji", u"𠮷"_s}};
+        {"zero-width space", u"\u200B"_s}, {"supplementary kanji", u"𠮷"_s},
+        {"middle dot", u"・"_s}};
     for (const auto &[name, input] : refused) {
         for (const QString &how : {u"type"_s, u"paste"_s, u"compose"_s})
             QTest::addRow("%s %s over kanji", name, qPrintable(how)) << kanji << true << how << input << kanji;
@@ -306,16 +307,20 @@ void TestLetterBox::spreadOverBoxes_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("focus");
-    QTest::newRow("puzzle with spaces") << 0 << u"paste"_s << u"明 告 昼 熱"_s << u"明告昼熱身発"_s << 4;
+    // A paste of two letters or more is the puzzle from this box on: the
+    // boxes after its last letter are emptied. A word keeps them.
+    QTest::newRow("puzzle with spaces") << 0 << u"paste"_s << u"明 告 昼 熱"_s << u"明告昼熱"_s << 4;
     QTest::newRow("six letters fill every box") << 0 << u"paste"_s << u"明告昼熱山川"_s << u"明告昼熱山川"_s << 5;
     QTest::newRow("seventh letter dropped") << 0 << u"paste"_s << u"明告昼熱山川林"_s << u"明告昼熱山川"_s << 5;
     QTest::newRow("from box 4, overflow dropped") << 4 << u"paste"_s << u"露出林"_s << u"続家版露露出"_s << 5;
     QTest::newRow("full-width spaces, tab and line end")
-        << 1 << u"paste"_s << u"明\u3000告\t昼\r\n"_s << u"続明告昼身発"_s << 4;
-    QTest::newRow("supplementary kanji skipped") << 0 << u"paste"_s << u"明𠮷告"_s << u"明告版露身発"_s << 2;
+        << 1 << u"paste"_s << u"明\u3000告\t昼\r\n"_s << u"続明告昼"_s << 4;
+    QTest::newRow("supplementary kanji skipped") << 0 << u"paste"_s << u"明𠮷告"_s << u"明告"_s << 2;
+    QTest::newRow("middle dots separate") << 0 << u"paste"_s << u"明・告・昼・熱"_s << u"明告昼熱"_s << 4;
+    QTest::newRow("ideographic commas separate") << 2 << u"paste"_s << u"明、告、"_s << u"続家明告"_s << 4;
     QTest::newRow("one letter stays in its box") << 2 << u"paste"_s << u"明"_s << u"続家明露身発"_s << 2;
     QTest::newRow("only spaces change nothing") << 0 << u"paste"_s << u" \u3000 "_s << u"続家版露身発"_s << 0;
-    QTest::newRow("through the menu") << 0 << u"menu"_s << u"明告"_s << u"明告版露身発"_s << 2;
+    QTest::newRow("through the menu") << 0 << u"menu"_s << u"明告"_s << u"明告"_s << 2;
     QTest::newRow("converted word") << 2 << u"compose"_s << u"露出"_s << u"続家露出身発"_s << 4;
 }
 
