@@ -8,7 +8,7 @@ StartupFiles defaultStartupFiles()
 {
     const SettingsFiles settings = SettingsFilePaths();
     return {DataFilePath(u".dic"_s), settings.write, DataFilePath(u".hlp"_s), DataFilePath(u".words"_s),
-            settings.read};
+            settings.read, DataFilePath(u".kanji"_s)};
 }
 
 QString inputMethodModule(QStringView qtImModule, QStringView xmodifiers)
@@ -54,6 +54,8 @@ std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFi
     run->window->setWords(std::move(words));
     run->window->setWordsPath(files.words);
     run->window->setHelpFilePath(files.help);
+    if (!files.kanji.isEmpty())
+        run->window->setKanjiReadingsPath(files.kanji);
     run->window->show();
     return run;
 }

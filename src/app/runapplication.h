@@ -16,6 +16,7 @@ struct StartupFiles {
     QString help;
     QString words;   // optional: without it the candidates' tips list letters
     QString settingsToRead = {};   // read at start; empty: settings itself
+    QString kanji = {};   // the kanji pad's readings; empty: tolvo.kanji beside the program
 };
 StartupFiles defaultStartupFiles();
 

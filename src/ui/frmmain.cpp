@@ -13,6 +13,7 @@
 #include "ui/helpabout.h"
 #include "ui/helpviewer.h"
 #include "ui/historypanel.h"
+#include "ui/kanjipad.h"
 #include "ui/letterbox.h"
 #include "ui/mainsearchhooks.h"
 #include "settings/parsecolor.h"
@@ -49,7 +50,9 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
       m_settings(settings),
       m_settingsPath(settingsPath),
       m_wordsPath(DataFilePath(u".words"_s)),
-      m_helpFilePath(DataFilePath(u".hlp"_s))
+      m_helpFilePath(DataFilePath(u".hlp"_s)),
+      m_kanjiReadingsPath(DataFilePath(u".kanji"_s)),
+      m_handwritingModelPath(HandwritingRecognizer::defaultModelPath())
 {
     initResources();
     installFontSubstitutions();
@@ -184,9 +187,12 @@ void frmMain::buildMenus()
     mnuEditClearLetters = named(mnuEdit->addAction(u"文字を消去(&N)"_s), u"mnuEditClearLetters"_s);
     mnuEditClearLetters->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     mnuEditClearArrows = named(mnuEdit->addAction(u"矢印をすべて消す(&D)"_s), u"mnuEditClearArrows"_s);
+    mnuEditBar2 = named(mnuEdit->addSeparator(), u"mnuEditBar2"_s);
+    mnuEditKanjiPad = named(mnuEdit->addAction(u"漢字パッド(&K)..."_s), u"mnuEditKanjiPad"_s);
+    mnuEditKanjiPad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     // Offered in every letter box's context menu as well.
     for (LetterBox *box : txtLetter)
-        box->addAction(mnuEditClearArrows);
+        box->addActions({mnuEditClearArrows, mnuEditKanjiPad});
 
     mnuHelp = named(menuBar()->addMenu(u"ヘルプ(&H)"_s), u"mnuHelp"_s);
     mnuHelpContents = named(mnuHelp->addAction(u"トピックの検索(&S)..."_s), u"mnuHelpContents"_s);
@@ -204,6 +210,7 @@ void frmMain::buildMenus()
     connect(mnuEditHistory, &QAction::triggered, this, [this](bool shown) { applyHistoryPanel(shown); });
     connect(mnuEditClearArrows, &QAction::triggered, this, &frmMain::onEditClearArrows);
     connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
+    connect(mnuEditKanjiPad, &QAction::triggered, this, &frmMain::onEditKanjiPad);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);
     connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::onPopupGetString);
@@ -393,6 +400,8 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
     case QEvent::FocusIn:
         if (Searching && m_yielding)
             noteFocusMove(watched, event);
+        if (const auto box = std::find(txtLetter.begin(), txtLetter.end(), watched); box != txtLetter.end())
+            m_padBox = int(box - txtLetter.begin());
         if (watched == lsvCandidate && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
             showCurrentCandidateTip();
         break;
@@ -535,6 +544,37 @@ bool frmMain::historyKeyPress(QObject *watched, QKeyEvent *key)
         mnuPopup->popup(lsvHistory->viewport()->mapToGlobal(row.bottomLeft()));
     }
     return true;
+}
+
+// ---- kanji pad -------------------------------------------------------------
+
+void frmMain::onEditKanjiPad() noexcept
+{
+    atEdge([&] {
+        if (!m_kanjiPad) {
+            // A kanji that heads no line can never find a partner: the pad leaves it out.
+            std::vector<bool> heads(65536, false);
+            for (qint32 n = 0; n < m_dictionary.lineCount(); ++n)
+                heads[m_dictionary.firstUnits()[n]] = true;
+            m_kanjiPad = new KanjiPad(m_kanjiReadingsPath, m_handwritingModelPath,
+                                      [heads = std::move(heads)](QChar c) { return bool(heads[c.unicode()]); }, this);
+            connect(m_kanjiPad, &KanjiPad::chosen, this, &frmMain::putPadKanji);
+            m_kanjiPad->placeBeside(this);
+        }
+        m_kanjiPad->show();
+        m_kanjiPad->raise();
+        m_kanjiPad->activateWindow();
+    });
+}
+
+void frmMain::putPadKanji(QChar kanji)
+{
+    if (Searching)
+        return;
+    txtLetter[m_padBox]->enterText(QString(kanji));
+    // Set directly as well: while the pad is the active window, the box gets no focus event.
+    m_padBox = std::min(m_padBox + 1, kLetterBoxCount - 1);
+    txtLetter[m_padBox]->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- search ----------------------------------------------------------------

@@ -19,6 +19,7 @@
 class DictionaryStore;
 class FlowerArrows;
 class HelpViewer;
+class KanjiPad;
 class LetterBox;
 class PictureBox;
 class Prompts;
@@ -65,6 +66,12 @@ public:
     void setHelpFilePath(const QString &path) { m_helpFilePath = path; }
     const QString &helpFilePath() const { return m_helpFilePath; }
 
+    // The kanji pad's readings file and handwriting model, by default
+    // tolvo.kanji beside the program and Debian's Japanese model; read when
+    // the pad is first opened.
+    void setKanjiReadingsPath(const QString &path) { m_kanjiReadingsPath = path; }
+    void setHandwritingModelPath(const QString &path) { m_handwritingModelPath = path; }
+
     // Runs the load sequence the first time the window is shown.
     void setVisible(bool visible) noexcept override;
 
@@ -76,6 +83,7 @@ public slots:
     void onPopupGetString() noexcept;
     void onEditClearArrows() noexcept;
     void onEditClearLetters() noexcept;
+    void onEditKanjiPad() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
@@ -114,6 +122,8 @@ private:
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
     // The tip of a row reached with the keyboard, beside the row.
     void showCurrentCandidateTip();
+    // A kanji chosen on the pad: into the box that last had the focus, then on to the next.
+    void putPadKanji(QChar kanji);
 
     Prompts &m_prompts;
     DictionaryStore &m_dictionary;
@@ -140,6 +150,11 @@ private:
     WordList m_words;
     QString m_wordsPath;
     QString m_helpFilePath;
+    QString m_kanjiReadingsPath;
+    QString m_handwritingModelPath;
+    // Made at its first use, so that start-up never waits for it.
+    QPointer<KanjiPad> m_kanjiPad;
+    int m_padBox = 0;
     // The one About box and the one help viewer, while open.
     QPointer<frmAbout> m_aboutBox;
     QPointer<HelpViewer> m_helpViewer;
@@ -169,6 +184,8 @@ private:
     QAction *mnuEditBar1 = nullptr;
     QAction *mnuEditClearArrows = nullptr;
     QAction *mnuEditClearLetters = nullptr;
+    QAction *mnuEditBar2 = nullptr;
+    QAction *mnuEditKanjiPad = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpBar1 = nullptr;
