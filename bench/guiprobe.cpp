@@ -3,17 +3,22 @@
 //   startup  print the monotonic clock (ns) when the main window is shown
 //   search   print the median milliseconds of Edit > Search on the worked example
 //   rss      print the peak resident set (MB) after one search
+//   pad      print the milliseconds Edit > 漢字パッド takes to show the pad
+//            with its model open, then the peak resident set (MB) after a
+//            kanji drawn on it
 #include "app/runapplication.h"
 #include "monotonic.h"
 #include "platform/datafile.h"
 #include "platform/prompts.h"
 #include "ui/frmmain.h"
+#include "ui/handwritingcanvas.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -48,6 +53,22 @@ public:
     }
 };
 
+// 山 in three strokes, as mouse events.
+void drawOn(QWidget *canvas)
+{
+    const QList<QList<QPoint>> strokes = {{{130, 40}, {130, 200}}, {{50, 90}, {50, 210}, {210, 210}}, {{210, 80}, {210, 210}}};
+    for (const QList<QPoint> &stroke : strokes) {
+        const auto send = [canvas](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+            QMouseEvent event(type, at, canvas->mapToGlobal(at), button, held, Qt::NoModifier);
+            QCoreApplication::sendEvent(canvas, &event);
+        };
+        send(QEvent::MouseButtonPress, stroke.first(), Qt::LeftButton, Qt::LeftButton);
+        for (const QPoint &at : stroke)
+            send(QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, stroke.last(), Qt::LeftButton, Qt::NoButton);
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -66,7 +87,15 @@ int main(int argc, char *argv[])
     if (!run->window)
         return 2;
     QAction *find = run->window->findChild<QAction *>(u"mnuEditFind"_s);
-    if (mode == u"rss") {
+    if (mode == u"pad") {
+        QElapsedTimer t;
+        t.start();
+        run->window->findChild<QAction *>(u"mnuEditKanjiPad"_s)->trigger();
+        const double openMs = double(t.nsecsElapsed()) / 1e6;
+        if (auto *canvas = run->window->findChild<HandwritingCanvas *>(); canvas && canvas->isVisible())
+            drawOn(canvas);
+        printf("%.3f %.1f\n", openMs, peakRssMb());
+    } else if (mode == u"rss") {
         find->trigger();
         printf("%.1f\n", peakRssMb());
     } else {
