@@ -166,7 +166,9 @@ void TestHelpFile::shippedFileCovers_data()
         u"tolvo.ini Shift_JIS CR LF 閉じる"_s, u"History HistNum HistString FontName FontSize FontColor RRRGGGBBB"_s,
         u"tolvo.dic Shift_JIS 見出し"_s, u"tolvo-mkdic -o tolvo.dic edict kanjidic"_s,
         u"tolvo-solve"_s, u"EDICT KANJIDIC EDRDG CC BY-SA 3.0"_s, u"UniDic BSD tolvo.words"_s, u"インストール"_s,
-        u"矢印 Alt+→ Alt+← Alt+↓ 矢印をすべて消す クリック"_s};
+        u"矢印 Alt+→ Alt+← Alt+↓ 矢印をすべて消す クリック"_s,
+        u"漢字パッド Ctrl+K Enter Esc 行の先頭"_s, u"手書き 戻す 消去 tegaki-zinnia-japanese"_s,
+        u"読み ローマ字 カタカナ tolvo.kanji"_s, u"Zinnia Tegaki LGPL"_s};
     for (const QString &w : words)
         QTest::newRow(qPrintable(w)) << w;
 }
@@ -181,7 +183,8 @@ void TestHelpFile::shippedIndexHasKeyword_data()
 {
     QTest::addColumn<QString>("keyword");
     for (const QString &k : {u"検索"_s, u"Ctrl+F"_s, u"履歴"_s, u"読み込み"_s, u"ヒット数"_s,
-                             u"tolvo.ini"_s, u"tolvo.dic"_s, u"tolvo-solve"_s, u"EDRDG"_s, u"矢印"_s})
+                             u"tolvo.ini"_s, u"tolvo.dic"_s, u"tolvo-solve"_s, u"EDRDG"_s, u"矢印"_s,
+                             u"漢字パッド"_s})
         QTest::newRow(qPrintable(k)) << k;
 }
 
