@@ -265,21 +265,24 @@ bool KanjiPad::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
-    if (padKey(key))
+    if (padKey(key) || (watched == canvas && startReading(key)))
         return true;
-    // Typing while the canvas has the focus means a reading: the reading
-    // page takes over with what was typed.
-    if (watched == canvas && !key->text().trimmed().isEmpty() && key->text().at(0).isPrint()
-        && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        tabPages->setCurrentWidget(pageReading);
-        txtReading->setText(key->text());
-        return true;
-    }
     return QWidget::eventFilter(watched, event);
 }
 
 void KanjiPad::keyPressEvent(QKeyEvent *event)
 {
-    if (!padKey(event))
+    // Without a model the canvas is hidden and keys arrive here.
+    if (!padKey(event) && !(tabPages->currentWidget() == pageHandwriting && startReading(event)))
         QWidget::keyPressEvent(event);
+}
+
+bool KanjiPad::startReading(QKeyEvent *event)
+{
+    if (event->text().trimmed().isEmpty() || !event->text().at(0).isPrint()
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    tabPages->setCurrentWidget(pageReading);
+    txtReading->setText(event->text());
+    return true;
 }

@@ -55,6 +55,9 @@ private:
     void choose(QChar kanji);
     // Enter, 1 to 9 and Esc anywhere in the pad; true when the key was used.
     bool padKey(QKeyEvent *event);
+    // Typing on the 手書き page means a reading: the 読み page takes over
+    // with what was typed. True when the key was such a letter.
+    bool startReading(QKeyEvent *event);
     CandidateBar *currentCandidates() const;
     QString tipFor(QChar kanji) const;
 
