@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test test-user bench fuzz sanitize word-costs check-ime deb check-deb clean
+.PHONY: all deps build run test test-user bench bench-handwriting fuzz sanitize word-costs check-ime deb check-deb clean
 
 all: build
 
@@ -36,6 +36,16 @@ test-user: build
 
 bench: build
 	$(BUILD)/bin/tolvo-bench
+
+# The kanji pad's recognition rates on the jōyō kanji, from stroke data
+# installed with npm (hanzi-writer-data) into the build folder. Not part of
+# make test or CI.
+HANDWRITING_DATA = $(BUILD)/handwriting-data/node_modules/hanzi-writer-data
+bench-handwriting: build
+	@scripts/install-deps handwriting
+	@[ -d $(HANDWRITING_DATA) ] || npm install --prefix $(BUILD)/handwriting-data --no-save --no-audit --no-fund \
+	  hanzi-writer-data@2.0.1
+	$(BUILD)/bin/tolvo-bench-handwriting --data $(HANDWRITING_DATA) -d $(BUILD)/bin/tolvo.dic
 
 # The Debian package tolvo_VERSION_ARCH.deb, copied here: CPack over a
 # Release build with Debian's hardening flags (dpkg-buildflags).
