@@ -69,15 +69,31 @@ check-deb: deb
 	@scripts/install-deps check-deb
 	tests/scripts/deb_package.sh $$(ls -t tolvo_*.deb | head -n 1)
 
-# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and, run as root, once more as the unprivileged user tolvo-test. Every report
+# ends its process and is kept in build-asan/sanitizer-reports, a test's child
+# process's included; any report fails the run.
+SANITIZER_REPORTS = $(CURDIR)/build-asan/sanitizer-reports
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:log_path=$(SANITIZER_REPORTS)/asan \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SANITIZER_REPORTS)/ubsan
 sanitize: deps
 	cmake -S . -B build-asan -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j$(JOBS)
-	cd build-asan && QT_QPA_PLATFORM=offscreen \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --output-on-failure -j$(JOBS)
+	rm -rf $(SANITIZER_REPORTS) && mkdir -p $(SANITIZER_REPORTS)
+	status=0; \
+	(cd build-asan && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --output-on-failure -j$(JOBS)) || status=1; \
+	if [ "$$(id -u)" -eq 0 ]; then \
+	  scripts/install-deps user && env $(SANITIZER_ENV) scripts/test-as-user build-asan $(JOBS) || status=1; \
+	fi; \
+	scripts/sanitizer-reports $(SANITIZER_REPORTS) || status=1; \
+	exit $$status
 
-# Each fuzz target for FUZZ_SECONDS, or for FUZZ_RUNS inputs when set.
+# Each fuzz target for FUZZ_SECONDS, or for FUZZ_RUNS inputs when set. Any
+# sanitizer report or crash fails the run and is shown whole; a crashing
+# input is kept as build-fuzz/<target>-crash-*.
+FUZZ_ENV = UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=abort_on_error=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp
+FUZZ_REPORT = runtime error:|ERROR: (AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|SUMMARY: 
 fuzz:
 	@scripts/install-deps fuzz
 	CXX=clang++ cmake -S . -B build-fuzz -DTOLVO_FUZZ=ON -DBUILD_TESTING=OFF
@@ -85,10 +101,18 @@ fuzz:
 	@for t in $(FUZZ_TARGETS); do \
 	  mkdir -p build-fuzz/corpus/$$t; \
 	  echo "== $$t"; \
-	  build-fuzz/bin/$$t -max_len=65536 -rss_limit_mb=4096 \
+	  $(FUZZ_ENV) build-fuzz/bin/$$t -max_len=65536 -rss_limit_mb=4096 -artifact_prefix=build-fuzz/$$t- \
 	    $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(FUZZ_SECONDS)) \
 	    build-fuzz/corpus/$$t fuzz/corpus/$$t > build-fuzz/$$t.log 2>&1; \
-	  status=$$?; tail -n 3 build-fuzz/$$t.log; [ $$status -eq 0 ] || exit 1; \
+	  status=$$?; \
+	  if [ $$status -eq 0 ] && ! grep -qE '$(FUZZ_REPORT)' build-fuzz/$$t.log; then \
+	    grep '^Done' build-fuzz/$$t.log || tail -n 3 build-fuzz/$$t.log; \
+	  else \
+	    report=$$(awk '/$(FUZZ_REPORT)/ { found = 1 } found' build-fuzz/$$t.log); \
+	    if [ -n "$$report" ]; then printf '%s\n' "$$report"; else tail -n 40 build-fuzz/$$t.log; fi; \
+	    echo "fuzz: $$t failed (exit status $$status); the whole log is build-fuzz/$$t.log" >&2; \
+	    exit 1; \
+	  fi; \
 	done
 
 # Rebuilds the committed word-cost table from UniDic; installs unidic-mecab first.
