@@ -1,4 +1,5 @@
 #include "app/runapplication.h"
+#include "platform/processsignals.h"
 #include "ui/frmmain.h"
 #include "ui/messageboxprompts.h"
 
@@ -6,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    ignoreFileSizeSignal();
     pickInputMethodModule();
     QApplication app(argc, argv);
     installQtTranslation(app);

@@ -1,19 +1,25 @@
 // The file layer works with POSIX calls (open, fstat, read, pwrite,
-// ftruncate, fsync), the only place in the core that does: a failed open
-// must give the errno its message names, and a file rewritten in place must
-// keep its old bytes until the new ones are written and synced, which
-// QFile cannot do. Everything else in the core uses Qt alone.
+// ftruncate, fsync, fcntl locks), the only place in the core that does: a
+// failed open must give the errno its message names, a FIFO must be opened
+// without waiting for a writer, and a file rewritten in place must keep its
+// old bytes until the new ones are written and synced, one process at a
+// time, which QFile cannot do. Everything else in the core uses Qt alone.
 #include "platform/textfile.h"
 #include "platform/cp932.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace textfile {
@@ -45,35 +51,59 @@ QString describeErrno(int number)
 
 namespace {
 
-bool openForReading(const QString &path, QFile *file, FileError *error)
+// A pipe, a socket or a device where a file was expected. EINVAL, as the
+// kernel gives for a file operation that such a file cannot take; the text
+// says which.
+constexpr int kNotRegularFile = EINVAL;
+
+QString notRegularFileText()
 {
-    auto fail = [error](int number) {
+    return QStringLiteral(u"通常のファイルではありません（パイプやデバイスは読み込めません）。");
+}
+
+// Opened without waiting for a writer, so that a FIFO in a data file's
+// place cannot hang the program, and refused unless it is a regular file:
+// a pipe or a device (a link to /dev/zero) has no end to read to.
+int openRegularFile(const QString &path, int flags, FileError *error)
+{
+    auto fail = [error](int number, QString description = {}) {
         if (error)
-            *error = {number, describeErrno(number)};
-        return false;
+            *error = {number, description.isEmpty() ? describeErrno(number) : description};
+        return -1;
     };
-    QString why;
-    if (!cp932::available(&why)) {
-        if (error)
-            *error = {EINVAL, why};
-        return false;
-    }
     const QByteArray native = QFile::encodeName(path);
     if (native.isEmpty())
         return fail(ENOENT);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(native.constData(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return fail(errno);
     struct stat st;
-    const bool statFailed = ::fstat(fd, &st) != 0;
-    if (statFailed || S_ISDIR(st.st_mode)) {
-        const int number = statFailed ? errno : EISDIR;
+    int number = 0;
+    if (::fstat(fd, &st) != 0)
+        number = errno;
+    else if (S_ISDIR(st.st_mode))
+        number = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        number = kNotRegularFile;
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        number = errno;
+    if (number != 0) {
         ::close(fd);
-        return fail(number);
+        return fail(number, number == kNotRegularFile ? notRegularFileText() : QString());
     }
+    return fd;
+}
+
+bool openForReading(const QString &path, QFile *file, FileError *error)
+{
+    const int fd = openRegularFile(path, O_RDONLY, error);
+    if (fd < 0)
+        return false;
     if (!file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return fail(EIO);
+        if (error)
+            *error = {EIO, describeErrno(EIO)};
+        return false;
     }
     return true;
 }
@@ -145,6 +175,12 @@ private:
 ReadStatus readRawLines(const QString &path, const std::function<bool(QByteArrayView)> &onLine, FileError *error,
                         const ReadOptions &options)
 {
+    QString why;
+    if (!cp932::available(&why)) {
+        if (error)
+            *error = {EINVAL, why};
+        return ReadStatus::OpenFailed;
+    }
     QFile file;
     if (!openForReading(path, &file, error))
         return ReadStatus::OpenFailed;
@@ -210,6 +246,35 @@ ReadStatus readRawLines(const QString &path, const std::function<bool(QByteArray
     return ReadStatus::Done;
 }
 
+ReadStatus readBytes(const QString &path, qint64 limit, QByteArray *out, FileError *error)
+{
+    out->clear();
+    QFile file;
+    if (!openForReading(path, &file, error))
+        return ReadStatus::OpenFailed;
+    if (limit > 0 && file.size() > limit)
+        return ReadStatus::TooLarge;
+    out->reserve(file.size());
+    char buf[65536];
+    for (;;) {
+        const qint64 got = file.read(buf, sizeof buf);
+        if (got == 0)
+            return ReadStatus::Done;
+        if (got < 0) {
+            out->clear();
+            if (error)
+                *error = {EIO, describeErrno(EIO)};
+            return ReadStatus::OpenFailed;
+        }
+        // The size said up front may have grown since.
+        if (limit > 0 && out->size() + got > limit) {
+            out->clear();
+            return ReadStatus::TooLarge;
+        }
+        out->append(buf, got);
+    }
+}
+
 bool readLines(const QString &path, const std::function<void(QString &&)> &onLine, FileError *error,
                const ReadOptions &options)
 {
@@ -228,23 +293,168 @@ bool encodeLine(QStringView line, QByteArray *out, QString *badChar)
     return true;
 }
 
+namespace {
+
+struct flock wholeFileLock(short type)
+{
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;   // from 0 with length 0: however long the file grows
+    return lock;
+}
+
+// How long a rewrite waits for another copy's rewrite of the same file.
+constexpr int kLockWaitMs = 10000;
+
+// An exclusive lock on the whole file for as long as fd is open. Two copies
+// of the program rewriting one file in place then take turns, so each
+// writes a whole file and the last one wins. The lock sits on the file
+// itself: where this path is taken the folder takes no lock file. False
+// only when another holder keeps it past the wait; a file system without
+// such locks is rewritten as before.
+bool lockWhole(int fd)
+{
+    const struct flock lock = wholeFileLock(F_WRLCK);
+    for (int waited = 0;; waited += 5) {
+        if (::fcntl(fd, F_OFD_SETLK, &lock) == 0)
+            return true;
+        if (errno != EAGAIN && errno != EACCES)
+            return true;
+        if (waited >= kLockWaitMs)
+            return false;
+        const timespec pause = {0, 5'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+// The new bytes, and after them as many blank lines as make up the old
+// length: a rewrite stopped before its truncation then leaves the new
+// settings and some empty lines, never the old file's tail, whose first
+// line would be cut.
+QByteArray padded(QByteArrayView bytes, qsizetype length)
+{
+    QByteArray out = bytes.toByteArray();
+    while (out.size() + 2 <= length)
+        out.append("\r\n", 2);
+    if (out.size() < length)
+        out.append('\r');
+    return out;
+}
+
+// Marks a copy as one of ours, by its inode number: a user's own
+// "tolvo.ini.backup" has a name of the same pattern, and a copy of one of
+// ours (cp -a) keeps the attribute but not the inode.
+const char kSaveCopyMark[] = "user.tolvo.save-copy";
+
+QByteArray markFor(const struct stat &st)
+{
+    return QByteArray::number(quint64(st.st_ino));
+}
+
+// Held while the copy is written, so that another copy of the program
+// never takes it for a leftover.
+void holdSaveCopy(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return;
+    const QByteArray mark = markFor(st);
+    ::fsetxattr(fd, kSaveCopyMark, mark.constData(), size_t(mark.size()), 0);
+    const struct flock lock = wholeFileLock(F_WRLCK);
+    ::fcntl(fd, F_OFD_SETLK, &lock);
+}
+
+bool isSaveCopyName(const QString &name, const QString &prefix)
+{
+    if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+        return false;
+    return std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                       [](QChar c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); });
+}
+
+} // namespace
+
 // Everything that can fail without touching the old file comes first: the
-// new bytes are ready, the old ones read back. Only then is the file
-// overwritten, cut to its new length and synced.
+// lock taken, the new bytes ready, the old ones read back. Then one write
+// of the new bytes, padded to the old length, the truncation and the sync.
+// A process killed part-way leaves old or new lines whole, except for a
+// write of more than a page, which the kernel may stop at a page boundary.
 bool rewriteInPlace(const QString &path, QByteArrayView bytes)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = openRegularFile(path, O_RDWR, nullptr);
     if (fd < 0)
         return false;
-    struct stat st;
-    QByteArray old;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && readWhole(fd, &old);
-    if (ok) {
-        ok = writeWhole(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
-        if (!ok && writeWhole(fd, old) && ::ftruncate(fd, off_t(old.size())) == 0)
-            ::fsync(fd);
+    bool ok = false;
+    try {
+        QByteArray old;
+        ok = lockWhole(fd) && readWhole(fd, &old);
+        if (ok) {
+            const QByteArray out = padded(bytes, old.size());
+            ok = writeWhole(fd, out) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+            if (!ok && writeWhole(fd, old) && ::ftruncate(fd, off_t(old.size())) == 0)
+                ::fsync(fd);
+        }
+    } catch (...) {
+        // Out of memory before the first write: the file is untouched.
+        ::close(fd);
+        throw;
     }
     return ::close(fd) == 0 && ok;
+}
+
+int removeStaleSaveCopies(const QString &path)
+{
+    const QFileInfo target(path);
+    const QString prefix = target.fileName() + u'.';
+    const QDir folder = target.dir();
+    // A copy just made by a save that has not taken its hold yet, or whose
+    // rename is under way, looks stale but for its age.
+    constexpr time_t kMinimumAgeSeconds = 3;
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    const QStringList names = folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QString &name : names) {
+        if (!isSaveCopyName(name, prefix))
+            continue;
+        const QByteArray native = QFile::encodeName(folder.filePath(name));
+        const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        char mark[32];
+        const struct flock lock = wholeFileLock(F_WRLCK);
+        bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kMinimumAgeSeconds;
+        if (stale) {
+            const ssize_t n = ::fgetxattr(fd, kSaveCopyMark, mark, sizeof mark);
+            stale = n > 0 && QByteArrayView(mark, n) == markFor(st) && ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+        }
+        if (stale && ::unlink(native.constData()) == 0)
+            ++removed;
+        ::close(fd);
+    }
+    return removed;
+}
+
+bool saveFile(const QString &path, QByteArrayView bytes)
+{
+    removeStaleSaveCopies(path);
+    QSaveFile file(path);
+    // Qt's own fallback truncates the target before writing; the rewrite
+    // in place keeps the old bytes to put back.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return rewriteInPlace(path, bytes);
+    holdSaveCopy(int(file.handle()));
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit())
+        return false;
+    // The saved file is no copy: a hard link to it made as a backup must
+    // not look like one once a later save has replaced it.
+    ::removexattr(QFile::encodeName(path).constData(), kSaveCopyMark);
+    return true;
 }
 
 } // namespace textfile

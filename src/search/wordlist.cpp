@@ -1,6 +1,5 @@
 #include "search/wordlist.h"
-
-#include <QFile>
+#include "platform/textfile.h"
 
 namespace {
 
@@ -11,10 +10,10 @@ quint32 keyOf(QChar a, QChar b)
 
 std::optional<QString> readText(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (textfile::readBytes(path, kWordsFileLimit, &bytes) != textfile::ReadStatus::Done)
         return std::nullopt;
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(bytes);
 }
 
 } // namespace

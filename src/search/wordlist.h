@@ -4,6 +4,10 @@
 
 #include <optional>
 
+// Far above the shipped tolvo.words (0.9 MB), like the dictionary's limit:
+// a larger file, a pipe or a device is not read, as if it were missing.
+inline constexpr qint64 kWordsFileLimit = qint64(64) << 20;
+
 // The two-kanji words the dictionary was built from, with their readings:
 // tolvo.words, UTF-8, one "word<TAB>readings" line each, the most common
 // word first. QtCore only.
@@ -15,7 +19,7 @@ public:
         QString readings;   // hiragana, joined by "・"
     };
 
-    // False when the file cannot be read; lines that are not a two-character
+    // False when the file cannot be read (or is over kWordsFileLimit); lines that are not a two-character
     // word and a TAB, and a last line without its line end, are passed over.
     bool load(const QString &path);
     void loadText(const QString &text);

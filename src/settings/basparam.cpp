@@ -8,7 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
+
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -78,23 +79,12 @@ bool encodeForFile(QStringView line, QByteArray *out)
 
 // One attempt at the whole file. Each attempt starts afresh, so Retry
 // rewrites every line once more, and the old file stands until the new
-// one is complete: a fresh temporary file renamed over it, or, where the
-// folder takes no temporary file, the guarded rewrite in place. The
-// per-user settings folder is made on the first save that needs it.
+// one is complete. The per-user settings folder is made on the first save
+// that needs it.
 bool writeFile(const QString &path, QByteArrayView bytes)
 {
     makeSettingsFolderFor(path);
-    QSaveFile file(path);
-    // Qt's own fallback truncates the target before writing; the one
-    // below keeps the old bytes to put back.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return textfile::rewriteInPlace(path, bytes);
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return textfile::saveFile(path, bytes);
 }
 
 } // namespace
@@ -313,19 +303,38 @@ QByteArray SettingsStore::fileBytes() const
 
 bool SettingsStore::save(const QString &path, Prompts &prompts) const
 {
-    const QByteArray bytes = fileBytes();
-    const QString text = u"設定ファイルの書き込みに失敗しました。\n"_s
-        + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (bytes.isEmpty()) {
-        // No converter: no retry can cure that, so it is said once, with why.
-        QString why;
-        cp932::available(&why);
-        prompts.message(u"エラー"_s, text + u'\n' + why, Prompts::Icon::Error);
-        return false;
-    }
-    while (!writeFile(path, bytes)) {
-        if (prompts.askRetryCancel(u"エラー"_s, text) != Prompts::Answer::Retry)
+    bool noConverter = false;
+    const auto attempt = [&] {
+        try {
+            const QByteArray bytes = fileBytes();
+            noConverter = bytes.isEmpty();
+            return !noConverter && writeFile(path, bytes);
+        } catch (const std::bad_alloc &) {
+            // Like a full disk: the old file stands, and memory may be
+            // free again by the time the user answers Retry.
             return false;
+        }
+    };
+    int unasked = 0;
+    while (!attempt()) {
+        try {
+            const QString text = u"設定ファイルの書き込みに失敗しました。\n"_s
+                + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+            if (noConverter) {
+                // No retry can cure that, so it is said once, with why.
+                QString why;
+                cp932::available(&why);
+                prompts.message(u"エラー"_s, text + u'\n' + why, Prompts::Icon::Error);
+                return false;
+            }
+            if (prompts.askRetryCancel(u"エラー"_s, text) != Prompts::Answer::Retry)
+                return false;
+        } catch (const std::bad_alloc &) {
+            // Not even the question fits: try again a few times unasked
+            // before the history is given up.
+            if (++unasked > 3)
+                throw;
+        }
     }
     return true;
 }

@@ -38,8 +38,8 @@ public:
     // Defaults, then the file over them; false when it cannot be opened.
     bool load(const QString &path);
     // Rewrites the file whole: replaced atomically, or rewritten in place
-    // when its folder takes no new file. A failed attempt asks Retry/Cancel
-    // through prompts. False when the user cancelled; the previous file
+    // when its folder takes no new file. A failed attempt, running out of
+    // memory included, asks Retry/Cancel through prompts. False when the user cancelled; the previous file
     // then stands byte for byte. Without a code page 932 converter, which
     // no retry can cure, it reports once (OK only) and returns false. A character code page 932 cannot hold is written as
     // "〓" (U+3013), never as a silent "?".

@@ -1,12 +1,13 @@
 #include "ui/helpdocument.h"
+#include "platform/textfile.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextDocumentFragment>
 
 #include <algorithm>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -103,20 +104,21 @@ bool HelpDocument::load(const QString &path, HelpDocument *document, QString *re
         *reason = u"ファイルではなくフォルダーです。"_s;
         return false;
     }
-    if (info.size() > kMaxHelpFileSize) {
+    // Opened so that a FIFO or a device in its place is refused rather
+    // than waited on or read without end.
+    QByteArray bytes;
+    textfile::FileError error;
+    switch (textfile::readBytes(path, kMaxHelpFileSize, &bytes, &error)) {
+    case textfile::ReadStatus::Done:
+    case textfile::ReadStatus::Stopped:
+        break;
+    case textfile::ReadStatus::TooLarge:
         *reason = u"ファイルが大きすぎます。"_s;
         return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.error() == QFileDevice::PermissionsError
-            ? u"ファイルへのアクセスが拒否されました。"_s
-            : u"ファイルを読み込めません。"_s;
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *reason = u"ファイルを読み込めません。"_s;
+    case textfile::ReadStatus::OpenFailed:
+        *reason = error.number == EACCES || error.number == EPERM ? u"ファイルへのアクセスが拒否されました。"_s
+                  : error.number == EINVAL                        ? error.description
+                                                                  : u"ファイルを読み込めません。"_s;
         return false;
     }
     QStringDecoder decoder(QStringDecoder::Utf8);

@@ -1,4 +1,5 @@
 #include "platform/cp932.h"
+#include "platform/processsignals.h"
 #include "promptsdouble.h"
 #include "readonly.h"
 #include "settings/basparam.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,9 +51,9 @@ class TestSettingsSave : public QObject
 private slots:
     void initTestCase()
     {
-        // With a file size limit a write fails with EFBIG instead of
-        // killing the process.
-        std::signal(SIGXFSZ, SIG_IGN);
+        // As the programs set it for themselves: past a file size limit a
+        // write fails with EFBIG instead of killing the process.
+        ignoreFileSizeSignal();
         QVERIFY(::getrlimit(RLIMIT_FSIZE, &m_fileSizeLimit) == 0);
     }
     void cleanup()
