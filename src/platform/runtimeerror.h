@@ -11,6 +11,7 @@ public:
     enum Kind {
         InvalidArgument = 5,
         Overflow = 6,
+        OutOfMemory = 7,
         OutOfRange = 9,
         TypeMismatch = 13,
     };
@@ -26,6 +27,7 @@ public:
     static RuntimeError outOfRange() { return {OutOfRange, QStringLiteral(u"インデックスが有効範囲にありません。")}; }
     static RuntimeError typeMismatch() { return {TypeMismatch, QStringLiteral(u"型が一致しません。")}; }
     static RuntimeError overflow() { return {Overflow, QStringLiteral(u"オーバーフローしました。")}; }
+    static RuntimeError outOfMemory() { return {OutOfMemory, QStringLiteral(u"メモリが足りません。")}; }
     static RuntimeError invalidArgument() { return {InvalidArgument, QStringLiteral(u"プロシージャの呼び出し、または引数が不正です。")}; }
 
 private:

@@ -67,11 +67,14 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
     setOuterHeightTwips(kHeightWithHistoryTwips);
     // Key preview: Esc is seen before whichever control has the focus.
     qApp->installEventFilter(this);
+    edgePrompts() = &m_prompts;
 }
 
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
+    if (edgePrompts() == &m_prompts)
+        edgePrompts() = nullptr;
 }
 
 void frmMain::buildControls()
@@ -101,23 +104,27 @@ void frmMain::buildControls()
     // after its last. The focus then waits after the last letter.
     for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
         connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest, bool puzzle) {
-            for (int k = i + 1; k < kLetterBoxCount; ++k) {
-                const qsizetype at = k - i - 1;
-                if (at < rest.size())
-                    txtLetter[k]->enterText(rest.sliced(at, 1));
-                else if (puzzle)
-                    txtLetter[k]->clear();
-            }
-            if (!txtLetter[i]->hasFocus())
-                return;
-            // Not from inside the input method's commit: a focus change asks
-            // it to commit, and IBus would send the same word again.
-            LetterBox *from = txtLetter[i];
-            LetterBox *next = txtLetter[std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1)];
-            QMetaObject::invokeMethod(next, [from, next] {
-                if (from->hasFocus())
-                    next->setFocus(Qt::OtherFocusReason);
-            }, Qt::QueuedConnection);
+            atEdge([&] {
+                for (int k = i + 1; k < kLetterBoxCount; ++k) {
+                    const qsizetype at = k - i - 1;
+                    if (at < rest.size())
+                        txtLetter[k]->enterText(rest.sliced(at, 1));
+                    else if (puzzle)
+                        txtLetter[k]->clear();
+                }
+                if (!txtLetter[i]->hasFocus())
+                    return;
+                // Not from inside the input method's commit: a focus change asks
+                // it to commit, and IBus would send the same word again.
+                LetterBox *from = txtLetter[i];
+                LetterBox *next = txtLetter[std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1)];
+                QMetaObject::invokeMethod(next, [from, next] {
+                    atEdge([&] {
+                        if (from->hasFocus())
+                            next->setFocus(Qt::OtherFocusReason);
+                    });
+                }, Qt::QueuedConnection);
+            });
         });
     }
 
@@ -207,7 +214,8 @@ void frmMain::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, &frmMain::onFileExit);
     connect(mnuEditFind, &QAction::triggered, this, &frmMain::onEditFind);
     // The action has already turned its mark over: the new state is the mark.
-    connect(mnuEditHistory, &QAction::triggered, this, [this](bool shown) { applyHistoryPanel(shown); });
+    connect(mnuEditHistory, &QAction::triggered, this,
+            [this](bool shown) { atEdge([&] { applyHistoryPanel(shown); }); });
     connect(mnuEditClearArrows, &QAction::triggered, this, &frmMain::onEditClearArrows);
     connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
     connect(mnuEditKanjiPad, &QAction::triggered, this, &frmMain::onEditKanjiPad);
@@ -220,7 +228,7 @@ void frmMain::setVisible(bool visible) noexcept
 {
     if (visible && !m_loaded) {
         m_loaded = true;
-        formLoad();
+        atEdge([this] { formLoad(); });
     }
     QMainWindow::setVisible(visible);
 }
@@ -268,11 +276,14 @@ void frmMain::formUnload()
 {
     // Every other window, the most recently created first: those this window
     // owns in creation order, any unowned one taken as older.
-    const QList<QPointer<QWidget>> others = otherForms(this);
-    for (qsizetype n = others.size() - 1; n >= 0; --n) {
-        if (others[n])
-            others[n]->close();
-    }
+    // A failure there must not cost the history: the save comes all the same.
+    atEdge([this] {
+        const QList<QPointer<QWidget>> others = otherForms(this);
+        for (qsizetype n = others.size() - 1; n >= 0; --n) {
+            if (others[n])
+                others[n]->close();
+        }
+    });
     basParam::SaveParams(m_settings, m_settingsPath, m_prompts);
 }
 
@@ -292,18 +303,20 @@ void frmMain::closeEvent(QCloseEvent *event) noexcept
 
 void frmMain::onFileExit() noexcept
 {
-    close();
+    atEdge([this] { close(); });
 }
 
 void frmMain::onHelpContents() noexcept
 {
-    const QString path = m_helpFilePath;
-    showHelpContents(m_helpViewer, this, m_prompts, [&path] { return path; });
+    atEdge([this] {
+        const QString path = m_helpFilePath;
+        showHelpContents(m_helpViewer, this, m_prompts, [&path] { return path; });
+    });
 }
 
 void frmMain::onHelpAbout() noexcept
 {
-    showAboutBox(m_aboutBox, this);
+    atEdge([this] { showAboutBox(m_aboutBox, this); });
 }
 
 // ---- outer height ----------------------------------------------------------
@@ -337,20 +350,20 @@ void frmMain::fitOuterHeight()
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    fitOuterHeight();
+    atEdge([this] { fitOuterHeight(); });
 }
 
 void frmMain::moveEvent(QMoveEvent *event)
 {
     QMainWindow::moveEvent(event);
-    fitOuterHeight();
+    atEdge([this] { fitOuterHeight(); });
 }
 
 void frmMain::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
-        fitOuterHeight();
+        atEdge([this] { fitOuterHeight(); });
 }
 
 // ---- keys, mouse, tips -----------------------------------------------------------
@@ -483,21 +496,25 @@ void frmMain::RefreshHistoryList()
 
 void frmMain::onPopupGetString() noexcept
 {
-    const QString letters = selectedHistoryLetters(lsvHistory);
-    if (letters.isEmpty())
-        return;
-    for (int i = 0; i < kLetterBoxCount; ++i)
-        txtLetter[i]->setText(letters.mid(i, 1));
-    // The history keeps no arrows: those of the puzzle before would not fit these letters.
-    onEditClearArrows();
-    lblAnswer->clear();
-    lsvCandidate->clear();
+    atEdge([this] {
+        const QString letters = selectedHistoryLetters(lsvHistory);
+        if (letters.isEmpty())
+            return;
+        for (int i = 0; i < kLetterBoxCount; ++i)
+            txtLetter[i]->setText(letters.mid(i, 1));
+        // The history keeps no arrows: those of the puzzle before would not fit these letters.
+        onEditClearArrows();
+        lblAnswer->clear();
+        lsvCandidate->clear();
+    });
 }
 
 void frmMain::onEditClearArrows() noexcept
 {
-    for (LetterBox *box : txtLetter)
-        box->setArrow(Arrow::None);
+    atEdge([this] {
+        for (LetterBox *box : txtLetter)
+            box->setArrow(Arrow::None);
+    });
 }
 
 void frmMain::onEditClearLetters() noexcept
@@ -571,15 +588,22 @@ void frmMain::putPadKanji(QChar kanji)
 {
     if (Searching)
         return;
-    txtLetter[m_padBox]->enterText(QString(kanji));
-    // Set directly as well: while the pad is the active window, the box gets no focus event.
-    m_padBox = std::min(m_padBox + 1, kLetterBoxCount - 1);
-    txtLetter[m_padBox]->setFocus(Qt::OtherFocusReason);
+    atEdge([&] {
+        txtLetter[m_padBox]->enterText(QString(kanji));
+        // Set directly as well: while the pad is the active window, the box gets no focus event.
+        m_padBox = std::min(m_padBox + 1, kLetterBoxCount - 1);
+        txtLetter[m_padBox]->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 // ---- search ----------------------------------------------------------------
 
 void frmMain::onEditFind() noexcept
+{
+    atEdge([this] { searchNow(); });
+}
+
+void frmMain::searchNow()
 {
     if (Searching)
         return;
@@ -595,26 +619,34 @@ void frmMain::onEditFind() noexcept
     // again; it goes back at the end unless the user moved it meanwhile.
     m_focusMovedByUser = false;
 
+    // Each step at its own edge: one that fails for want of memory must not
+    // leave the boxes disabled or the window searching for good.
     const auto finish = qScopeGuard([&] {
-        lsvCandidate->setVisible(true);
-        pbrLetter->hide();
-        pbrStatus->hide();
+        atEdge([&] {
+            lsvCandidate->setVisible(true);
+            pbrLetter->hide();
+            pbrStatus->hide();
+        });
         for (LetterBox *box : txtLetter)
-            box->setEnabled(true);
+            atEdge([&] { box->setEnabled(true); });
         Searching = false;
-        // Set on an inactive window too: the box then gets the focus, and
-        // selects its text, when the window is active again.
-        if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
-            focused->setFocus(Qt::OtherFocusReason);
-        // Not every window manager gives the keyboard back to the window
-        // a closed message box belonged to.
-        if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
-            activateWindow();
+        atEdge([&] {
+            // Set on an inactive window too: the box then gets the focus, and
+            // selects its text, when the window is active again.
+            if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
+                focused->setFocus(Qt::OtherFocusReason);
+            // Not every window manager gives the keyboard back to the window
+            // a closed message box belonged to.
+            if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
+                activateWindow();
+        });
     });
     try {
         runSearch();
     } catch (const RuntimeError &e) {
         reportSearchFailure(e.number(), e.description());
+    } catch (const std::bad_alloc &) {
+        reportSearchFailure(RuntimeError::OutOfMemory, RuntimeError::outOfMemory().description());
     } catch (const std::exception &) {
         reportSearchFailure(0, u"予期しないエラーが発生しました。"_s);
     }

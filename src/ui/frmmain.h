@@ -111,6 +111,7 @@ private:
     void popupHistoryMenu(QObject *watched, QEvent *event);
     bool historyKeyPress(QObject *watched, QKeyEvent *key);
     // The search.
+    void searchNow();
     void runSearch();
     // An arrow on a letter can be checked only against the words.
     bool arrowsLackWords() const;

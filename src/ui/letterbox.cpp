@@ -1,5 +1,6 @@
 #include "ui/letterbox.h"
 #include "search/letters.h"
+#include "ui/formsteps.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -143,7 +144,7 @@ void LetterBox::focusOutEvent(QFocusEvent *event)
 void LetterBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
-        pasteFrom(QClipboard::Clipboard);
+        atEdge([this] { pasteFrom(QClipboard::Clipboard); });
         event->accept();
         return;
     }
@@ -168,7 +169,7 @@ void LetterBox::mouseReleaseEvent(QMouseEvent *event)
 {
     // X11's middle-button paste of the selection.
     if (event->button() == Qt::MiddleButton && !isReadOnly() && QGuiApplication::clipboard()->supportsSelection()) {
-        pasteFrom(QClipboard::Selection);
+        atEdge([this] { pasteFrom(QClipboard::Selection); });
         event->accept();
         return;
     }
@@ -184,7 +185,8 @@ void LetterBox::contextMenuEvent(QContextMenuEvent *event)
     for (QAction *action : menu->actions()) {
         if (action->text().section(u'\t', 0, 0) == pasteText) {
             action->disconnect(this);
-            connect(action, &QAction::triggered, this, [this] { pasteFrom(QClipboard::Clipboard); });
+            connect(action, &QAction::triggered, this,
+                    [this] { atEdge([this] { pasteFrom(QClipboard::Clipboard); }); });
         }
     }
     menu->addSeparator();
@@ -202,7 +204,7 @@ void LetterBox::contextMenuEvent(QContextMenuEvent *event)
         action->setCheckable(true);
         action->setChecked(choice.arrow == m_arrow);
         action->setActionGroup(arrows);
-        connect(action, &QAction::triggered, this, [this, arrow = choice.arrow] { setArrow(arrow); });
+        connect(action, &QAction::triggered, this, [this, arrow = choice.arrow] { atEdge([&] { setArrow(arrow); }); });
     }
     menu->addActions(actions());
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -275,10 +277,12 @@ void LetterBox::endComposition()
 
 void LetterBox::keepOneCharacter()
 {
-    const QString t = text();
-    // Text set by code gets the same rule as typed text, but empties the box.
-    if (!t.isEmpty() && !isPuzzleLetter(t[0]))
-        clear();
-    else if (t.size() > 1)
-        setText(t.left(1));
+    atEdge([this] {
+        const QString t = text();
+        // Text set by code gets the same rule as typed text, but empties the box.
+        if (!t.isEmpty() && !isPuzzleLetter(t[0]))
+            clear();
+        else if (t.size() > 1)
+            setText(t.left(1));
+    });
 }
