@@ -47,7 +47,7 @@ std::pair<bool, QString> readAs(const QString &file, const QString &path)
 
 } // namespace
 
-class TestSpecialFiles : public QObject
+class TestDeviceFiles : public QObject
 {
     Q_OBJECT
 
@@ -107,5 +107,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSpecialFiles)
-#include "tst_specialfiles.moc"
+QTEST_GUILESS_MAIN(TestDeviceFiles)
+#include "tst_devicefiles.moc"
