@@ -49,6 +49,14 @@ for f in tolvo tolvo-solve tolvo.dic tolvo.words tolvo.hlp tolvo.kanji; do
 done
 stray=$(find "$tmp/root/usr" -mindepth 1 -maxdepth 1 ! -name bin ! -name lib ! -name share)
 [ -z "$stray" ] || fail "files straight in /usr: $stray"
+# The icon at every size a desktop asks for (lintian checks each PNG's size
+# against its folder), and the scalable one.
+dpkg -c "$deb" | awk '{ print $NF }' >"$tmp/contents"
+icons=scalable/apps/tolvo.svg
+for size in 16 24 32 48 64 128 256; do icons="$icons ${size}x$size/apps/tolvo.png"; done
+for icon in $icons; do
+    grep -qx "./usr/share/icons/hicolor/$icon" "$tmp/contents" || fail "the package lacks the icon $icon"
+done
 
 # 2. Installed as a user would.
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$tmp/apt" 2>&1 \

@@ -7,6 +7,9 @@ Writes, with nothing but the standard library:
   backmask.bmp  the same shape's silhouette, black on white (palette 0,0,0 / white)
   tolvo.png     32 x 32 icon, 16 colours (4-bit palette, magenta slot transparent)
   tolvo16.png   16 x 16 icon, 16 colours
+  tolvo.svg     the same icon, scalable: the desktop's icon from 32 px up
+  tolvo-16.svg, tolvo-24.svg
+                the icon fitted to the pixels of 16 and 24 px, for those sizes
 
 The flower is laid out for the letter boxes it sits behind: the image goes to
 (16, 6) of the picture area, so its centre (72.5, 82.5) is the centre of the
@@ -159,6 +162,15 @@ DE = ["...#...",
       "#..#..#",
       "#######"]
 
+# The same, 5 x 7, for the 24 px icon; at 16 px no stamp is readable.
+DE_SMALL = ["..#..",
+            "#.#.#",
+            "#.#.#",
+            "#####",
+            "..#..",
+            "#.#.#",
+            "#####"]
+
 
 def icon(size):
     scale = size / 32.0
@@ -167,20 +179,102 @@ def icon(size):
     px = [[KEY] * size for _ in range(size)]
     for y in range(size):
         for x in range(size):
-            top, edge = classify(shapes, x + 0.5, y + 0.5, 1.0 if size >= 32 else 0.8)
+            top, edge = classify(shapes, x + 0.5, y + 0.5, 1.0 if size >= 24 else 0.8)
             if top < 0:
                 continue
             if edge:
                 px[y][x] = BLACK
             else:
                 px[y][x] = RED if top == len(shapes) - 1 else YELLOW
-    if size >= 32:
-        ox, oy = int(c) - 3, int(c) - 3
-        for j, row in enumerate(DE):
+    stamp = DE if size >= 32 else DE_SMALL if size >= 24 else []
+    if stamp:
+        ox, oy = int(c) - len(stamp[0]) // 2, int(c) - len(stamp) // 2
+        for j, row in enumerate(stamp):
             for i, ch in enumerate(row):
                 if ch == "#":
                     px[oy + j][ox + i] = WHITE
     return px
+
+
+def svg_colour(index):
+    return "#%02x%02x%02x" % VGA[index]
+
+
+def runs(row, wanted):
+    """(start, length) of each run of `wanted` in a row."""
+    i = 0
+    while i < len(row):
+        if row[i] == wanted:
+            start = i
+            while i < len(row) and row[i] == wanted:
+                i += 1
+            yield start, i - start
+        else:
+            i += 1
+
+
+def svg_head(size):
+    return ['<?xml version="1.0" encoding="UTF-8"?>',
+            '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">'
+            % (size, size, size, size),
+            '<title>tolvo</title>']
+
+
+def icon_svg_fitted(size):
+    """The icon drawn for one small size, every edge on a pixel edge.
+
+    Scaled down, the scalable icon's one-unit outlines and stamp cells fall
+    between pixels and blur; this one is the bitmap icon of that size, cell
+    by cell, so it renders as sharp as the bitmap.
+    """
+    px = icon(size)
+    out = svg_head(size)
+    out.append('<g shape-rendering="crispEdges">')
+    for colour in (BLACK, YELLOW, RED, WHITE):
+        cells = "".join("M%d %dh%dv1h-%dz" % (x, y, n, n)
+                        for y in range(size) for x, n in runs(px[y], colour))
+        if cells:
+            out.append('<path d="%s" fill="%s"/>' % (cells, svg_colour(colour)))
+    out.append('</g>')
+    out.append('</svg>')
+    return "\n".join(out) + "\n"
+
+
+def icon_svg():
+    """The 32 x 32 icon's shapes as SVG, in its 32-unit grid.
+
+    The bitmap draws each outline one pixel inside its shape; here a stroke
+    of 1 rides the shape shrunk by half of it, so that both have the same
+    outer edge. The 出 stamp keeps its pixel cells, which makes the 32 px
+    rendering as sharp as the bitmap.
+    """
+    size, c, half = 32, 16.0, 0.5
+    petal_dist, petal_a, petal_b, hex_radius = 10.5, 6.5, 5.6, 9.0
+    black, yellow, red, white = (svg_colour(i) for i in (BLACK, YELLOW, RED, WHITE))
+    out = svg_head(size)
+    out.append('<g stroke="%s" stroke-width="1">' % black)
+    for deg in (-90, -30, 30, 90, 150, 210):
+        t = math.radians(deg)
+        out.append('<ellipse cx="%g" cy="%g" rx="%g" ry="%g" transform="rotate(%d %g %g)" fill="%s"/>'
+                   % (round(c + petal_dist * math.cos(t), 4), round(c + petal_dist * math.sin(t), 4),
+                      petal_a - half, petal_b - half, deg,
+                      round(c + petal_dist * math.cos(t), 4), round(c + petal_dist * math.sin(t), 4),
+                      yellow))
+    # Flat-topped: corners at 0, 60, ... degrees, the edges between them
+    # facing the petals.
+    corner = (hex_radius * math.cos(math.pi / 6) - half) / math.cos(math.pi / 6)
+    points = " ".join("%g,%g" % (round(c + corner * math.cos(math.radians(a)), 4),
+                                 round(c + corner * math.sin(math.radians(a)), 4))
+                      for a in range(0, 360, 60))
+    out.append('<polygon points="%s" fill="%s"/>' % (points, red))
+    out.append('</g>')
+    # The stamp as runs of cells, at the bitmap's place.
+    ox = oy = int(c) - 3
+    cells = "".join("M%d %dh%dv1h-%dz" % (ox + x, oy + y, n, n)
+                    for y, row in enumerate(DE) for x, n in runs(row, "#"))
+    out.append('<path d="%s" fill="%s"/>' % (cells, white))
+    out.append('</svg>')
+    return "\n".join(out) + "\n"
 
 
 def main():
@@ -193,6 +287,12 @@ def main():
                [(0, 0, 0), (255, 255, 255)])
     write_png4(os.path.join(out, "tolvo.png"), 32, 32, icon(32), VGA, KEY)
     write_png4(os.path.join(out, "tolvo16.png"), 16, 16, icon(16), VGA, KEY)
+    svgs = {"tolvo.svg": icon_svg()}
+    for size in (16, 24):
+        svgs["tolvo-%d.svg" % size] = icon_svg_fitted(size)
+    for name, text in svgs.items():
+        with open(os.path.join(out, name), "w", encoding="utf-8", newline="\n") as f:
+            f.write(text)
 
 
 if __name__ == "__main__":
