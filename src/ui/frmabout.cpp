@@ -93,8 +93,10 @@ void frmAbout::load()
 {
     lblVersion->setText(u"Version "_s + versionText());
     lblCopyright->setText(copyrightText());
-    // The three lines hold no more; the kanji pad's parts are credited here.
-    lblCopyright->setToolTip(u"漢字パッド\n手書き認識：Zinnia © 2008 Taku Kudo（BSD）\n"
+    // The three lines hold no more; tolvo's own licence and the kanji pad's
+    // parts are given here.
+    lblCopyright->setToolTip(u"tolvo 本体は MIT ライセンスです。\n"
+                             u"漢字パッド\n手書き認識：Zinnia © 2008 Taku Kudo（BSD）\n"
                              u"認識モデル：Tegaki © 2009 Mathieu Blondel（LGPL 2.1 以降）\n"
                              u"読み：KANJIDIC © EDRDG（CC BY-SA 3.0）"_s);
 }
