@@ -1,11 +1,13 @@
 #include "kanjipad/handwriting.h"
+#include "platform/textfile.h"
 
-#include <QFileInfo>
+#include <QFile>
 #include <QRectF>
 
 #include <zinnia.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -106,8 +108,12 @@ bool HandwritingRecognizer::load()
 {
     if (m_state != State::NotLoaded)
         return m_state == State::Ready;
-    if (!QFileInfo(m_modelPath).isFile()) {
-        m_state = State::Missing;
+    // Checked here without waiting, since Zinnia's own open would wait on a
+    // FIFO for ever. A file it may not read is a broken install; anything
+    // else that is not a regular file is no model at all.
+    textfile::FileError error;
+    if (!textfile::isReadableRegularFile(m_modelPath, &error)) {
+        m_state = error.number == EACCES || error.number == EPERM ? State::Unreadable : State::Missing;
         return false;
     }
     std::unique_ptr<zinnia::Recognizer> recognizer(zinnia::Recognizer::create());

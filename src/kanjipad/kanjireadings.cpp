@@ -1,6 +1,5 @@
 #include "kanjipad/kanjireadings.h"
-
-#include <QFile>
+#include "platform/textfile.h"
 
 #include <unicode/translit.h>
 #include <unicode/unistr.h>
@@ -103,12 +102,14 @@ QString typedReadingToHiragana(QStringView typed, bool *incomplete)
 
 bool KanjiReadings::load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened without waiting and only as a regular file: a FIFO or a
+    // device here must not hang the pad.
+    QByteArray bytes;
+    if (textfile::readBytes(path, 0, &bytes) != textfile::ReadStatus::Done) {
         loadText({});
         return false;
     }
-    loadText(QString::fromUtf8(file.readAll()));
+    loadText(QString::fromUtf8(bytes));
     return true;
 }
 

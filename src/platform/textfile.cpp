@@ -275,6 +275,15 @@ ReadStatus readBytes(const QString &path, qint64 limit, QByteArray *out, FileErr
     }
 }
 
+bool isReadableRegularFile(const QString &path, FileError *error)
+{
+    const int fd = openRegularFile(path, O_RDONLY, error);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
 bool readLines(const QString &path, const std::function<void(QString &&)> &onLine, FileError *error,
                const ReadOptions &options)
 {

@@ -51,6 +51,11 @@ ReadStatus readRawLines(const QString &path, const std::function<bool(QByteArray
 // OpenFailed also when a read fails half-way.
 ReadStatus readBytes(const QString &path, qint64 limit, QByteArray *out, FileError *error = nullptr);
 
+// Whether path is a regular file that opens for reading, checked without
+// waiting on a FIFO, for a library that opens the file by its path alone.
+// *error as for the readers: EINVAL for a FIFO or a device.
+bool isReadableRegularFile(const QString &path, FileError *error = nullptr);
+
 // Opens path and calls onLine for every line, decoded, in file order.
 // Returns false (and fills *error) only when the file cannot be opened; a
 // read failure after that ends the file quietly, keeping the lines already

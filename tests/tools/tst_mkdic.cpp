@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,6 +28,22 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write the test file");
+    return path;
+}
+
+// Stands for a FIFO in an input's place, which no reader may wait on.
+const QByteArray kFifo = "<FIFO>"_ba;
+
+// An input of the command line: no file when bytes is empty.
+QString inputFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return dir.filePath(u"none-"_s + name);
+    if (bytes != kFifo)
+        return writeFile(dir, name, bytes);
+    const QString path = dir.filePath(name);
+    if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+        qFatal("cannot make the FIFO");
     return path;
 }
 
@@ -250,9 +268,9 @@ void TestMkdic::encodeDictionary()
 
 void TestMkdic::commandLine_data()
 {
-    QTest::addColumn<QByteArray>("edict");       // empty: no such file
+    QTest::addColumn<QByteArray>("edict");       // empty: no such file; kFifo: a FIFO
     QTest::addColumn<QByteArray>("kanjidic");    // empty: no such file
-    QTest::addColumn<QByteArray>("costs");       // empty: no such file
+    QTest::addColumn<QByteArray>("costs");       // empty: no such file; kFifo: a FIFO
     QTest::addColumn<QByteArray>("expected");    // empty: must fail
     QTest::addColumn<QString>("message");
 
@@ -265,6 +283,9 @@ void TestMkdic::commandLine_data()
         << edict << kanjidic << costs << cp932Lines({u"出発家"_s, u"家出"_s, u"発出"_s}) << u"3 lines, 4 partners"_s;
     QTest::newRow("missing EDICT") << QByteArray() << kanjidic << costs << QByteArray() << u"edict package"_s;
     QTest::newRow("missing KANJIDIC") << edict << QByteArray() << costs << QByteArray() << u"kanjidic package"_s;
+    QTest::newRow("EDICT a FIFO") << kFifo << kanjidic << costs << QByteArray() << u"edict: not a regular file"_s;
+    QTest::newRow("word-cost table a FIFO")
+        << edict << kanjidic << kFifo << QByteArray() << u"word-costs.tsv: not a regular file"_s;
     QTest::newRow("EDICT not EUC-JP")
         << QByteArray("\x8f\x6f\x94\xad [x] /y/\n") << kanjidic << costs << QByteArray() << u"not valid EUC-JP"_s;
     QTest::newRow("no two-kanji word")
@@ -301,11 +322,9 @@ void TestMkdic::commandLine()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString edictPath = edict.isEmpty() ? dir.filePath(u"none-edict"_s) : writeFile(dir, u"edict"_s, edict);
-    const QString kanjidicPath =
-        kanjidic.isEmpty() ? dir.filePath(u"none-kanjidic"_s) : writeFile(dir, u"kanjidic"_s, kanjidic);
-    const QString costsPath =
-        costs.isEmpty() ? dir.filePath(u"none-word-costs.tsv"_s) : writeFile(dir, u"word-costs.tsv"_s, costs);
+    const QString edictPath = inputFile(dir, u"edict"_s, edict);
+    const QString kanjidicPath = inputFile(dir, u"kanjidic"_s, kanjidic);
+    const QString costsPath = inputFile(dir, u"word-costs.tsv"_s, costs);
     // An earlier dictionary and words file must survive a failed run whole.
     const QString output = writeFile(dir, u"tolvo.dic"_s, QByteArray("old\r\n"));
     const QString words = writeFile(dir, u"tolvo.words"_s, QByteArray("old\n"));

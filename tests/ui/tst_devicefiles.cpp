@@ -2,6 +2,8 @@
 // reader refuses it with the file's usual message instead of waiting on it
 // or reading without end. A hang ends the test through SIGALRM.
 #include "dictionary/dictionary.h"
+#include "kanjipad/handwriting.h"
+#include "kanjipad/kanjireadings.h"
 #include "promptsdouble.h"
 #include "search/wordlist.h"
 #include "settings/basparam.h"
@@ -40,6 +42,16 @@ std::pair<bool, QString> readAs(const QString &file, const QString &path)
         words.loadLater(path);
         return {words.find(u'続', u'出').has_value(), {}};
     }
+    if (file == u"tolvo.kanji") {
+        KanjiReadings readings;
+        return {readings.load(path), {}};
+    }
+    if (file == u"handwriting-ja.model") {
+        // The pad's page then says the model is missing, as for no file.
+        HandwritingRecognizer model(path);
+        const bool read = model.load();
+        return {read, model.state() == HandwritingRecognizer::State::Missing ? QString() : u"not missing"_s};
+    }
     HelpDocument document;
     QString reason;
     return {HelpDocument::load(path, &document, &reason), reason};
@@ -67,6 +79,8 @@ private slots:
             QTest::addRow("tolvo.ini, %s", kind) << u"tolvo.ini"_s << fifo << QString();
             QTest::addRow("tolvo.words, %s", kind) << u"tolvo.words"_s << fifo << QString();
             QTest::addRow("tolvo.hlp, %s", kind) << u"tolvo.hlp"_s << fifo << kNotAFile;
+            QTest::addRow("tolvo.kanji, %s", kind) << u"tolvo.kanji"_s << fifo << QString();
+            QTest::addRow("handwriting model, %s", kind) << u"handwriting-ja.model"_s << fifo << QString();
         }
     }
     void readers()

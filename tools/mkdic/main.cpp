@@ -6,7 +6,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -27,14 +26,13 @@ int fail(const QString &message)
 // and what went wrong.
 bool readEucJp(const QString &path, const QString &package, QString *text, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = u"cannot read "_s + path + u": "_s + file.errorString()
-               + u" (Debian's "_s + package + u" package provides it)"_s;
+    QByteArray bytes;
+    QString why;
+    if (!mkdic::readInputFile(path, &bytes, &why)) {
+        *error = u"cannot read "_s + path + u": "_s + why + u" (Debian's "_s + package + u" package provides it)"_s;
         return false;
     }
-    QString why;
-    if (!mkdic::decodeEucJp(file.readAll(), text, &why)) {
+    if (!mkdic::decodeEucJp(bytes, text, &why)) {
         *error = path + u": "_s + why;
         return false;
     }
@@ -44,15 +42,14 @@ bool readEucJp(const QString &path, const QString &package, QString *text, QStri
 // The word-cost table (UTF-8), checked line by line.
 bool readWordCosts(const QString &path, mkdic::DictionaryBuilder &builder, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = u"cannot read the word-cost table "_s + path + u": "_s + file.errorString()
-               + u" (make word-costs regenerates it)"_s;
+    QByteArray bytes;
+    QString why;
+    if (!mkdic::readInputFile(path, &bytes, &why)) {
+        *error = u"cannot read the word-cost table "_s + path + u": "_s + why + u" (make word-costs regenerates it)"_s;
         return false;
     }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(file.readAll());
-    QString why;
+    const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         why = u"line "_s + QString::number(QStringView(text).left(text.indexOf(QChar::ReplacementCharacter)).count(u'\n') + 1)
             + u": not valid UTF-8"_s;

@@ -1,10 +1,13 @@
 #include "mkdic.h"
 
 #include "platform/cp932.h"
+#include "platform/textfile.h"
 
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -62,6 +65,19 @@ void forEachLine(QStringView text, F &&onLine)
 }
 
 } // namespace
+
+bool readInputFile(const QString &path, QByteArray *bytes, QString *why)
+{
+    textfile::FileError error;
+    if (textfile::readBytes(path, 0, bytes, &error) == textfile::ReadStatus::Done)
+        return true;
+    // The file layer's descriptions are Japanese, for the program's users;
+    // the build's messages are English. EINVAL is its refusal of a FIFO or
+    // a device.
+    *why = error.number == EINVAL ? u"not a regular file (a FIFO or a device)"_s
+                                  : QString::fromLocal8Bit(std::strerror(error.number));
+    return false;
+}
 
 bool decodeEucJp(QByteArrayView bytes, QString *text, QString *error)
 {

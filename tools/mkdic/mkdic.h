@@ -16,6 +16,11 @@
 // kanji reaching every letter, lets the likely answer win a tie.
 namespace mkdic {
 
+// The bytes of an input file, opened without waiting and only as a regular
+// file, so that a FIFO or a device given as an input fails at once instead
+// of hanging the build. False with the reason, for a message naming the file.
+bool readInputFile(const QString &path, QByteArray *bytes, QString *why);
+
 // Decodes a whole EDICT or KANJIDIC file. False, with the reason, when the
 // platform has no EUC-JP converter or the bytes are not valid EUC-JP.
 bool decodeEucJp(QByteArrayView bytes, QString *text, QString *error);

@@ -6,7 +6,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -43,12 +42,11 @@ int main(int argc, char **argv)
     }
 
     const QString inputPath = parser.value(kanjidicOption);
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly))
-        return fail(u"cannot read "_s + inputPath + u": "_s + input.errorString()
-                    + u" (Debian's kanjidic package provides it)"_s);
+    QByteArray input;
     QString text, why;
-    if (!mkdic::decodeEucJp(input.readAll(), &text, &why))
+    if (!mkdic::readInputFile(inputPath, &input, &why))
+        return fail(u"cannot read "_s + inputPath + u": "_s + why + u" (Debian's kanjidic package provides it)"_s);
+    if (!mkdic::decodeEucJp(input, &text, &why))
         return fail(inputPath + u": "_s + why);
     const QStringList lines = mkkanji::readingLines(text);
     if (lines.size() < 2)
