@@ -261,8 +261,10 @@ def icon_svg():
                       round(c + petal_dist * math.cos(t), 4), round(c + petal_dist * math.sin(t), 4),
                       yellow))
     # Flat-topped: corners at 0, 60, ... degrees, the edges between them
-    # facing the petals.
-    corner = (hex_radius * math.cos(math.pi / 6) - half) / math.cos(math.pi / 6)
+    # facing the petals. The top and bottom edges sit on whole units, so that
+    # their outline fills one row of pixels at 32 px and its multiples.
+    apothem = round(hex_radius * math.cos(math.pi / 6))
+    corner = (apothem - half) / math.cos(math.pi / 6)
     points = " ".join("%g,%g" % (round(c + corner * math.cos(math.radians(a)), 4),
                                  round(c + corner * math.sin(math.radians(a)), 4))
                       for a in range(0, 360, 60))
