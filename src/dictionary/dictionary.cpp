@@ -25,32 +25,6 @@ void DictionaryStore::clear()
 
 namespace {
 
-// Whether bytes hold non-ASCII text in UTF-8's byte pattern. A Shift_JIS
-// kanji line practically never does: its lead bytes 0x81-0x9F cannot start
-// a UTF-8 sequence, and UTF-8 text read as Shift_JIS is often still
-// "valid", only wrong.
-bool looksUtf8(QByteArrayView bytes)
-{
-    bool nonAscii = false;
-    for (qsizetype i = 0; i < bytes.size();) {
-        const auto b = uchar(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        nonAscii = true;
-        const int more = b >= 0xF5 ? -1 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
-        if (more < 0 || i + more >= bytes.size())
-            return false;
-        for (int k = 1; k <= more; ++k) {
-            if ((uchar(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        i += more + 1;
-    }
-    return nonAscii;
-}
-
 QString utf8Text()
 {
     return QStringLiteral(u"UTF-8 で保存されたファイルのようです。Shift_JIS で保存し直してください。");
@@ -67,7 +41,7 @@ public:
     {
         if (m_first) {
             m_first = false;
-            if (raw.startsWith("\xEF\xBB\xBF"))
+            if (raw.startsWith(cp932::kUtf8Bom))
                 m_looksLike = utf8Text();
             else if (raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF"))
                 m_looksLike = QStringLiteral(u"UTF-16 で保存されたファイルのようです。"
@@ -84,7 +58,7 @@ public:
         if (raw.isEmpty())
             return;
         ++m_lines;
-        const bool utf8 = looksUtf8(raw);
+        const bool utf8 = cp932::looksUtf8(raw);
         if (utf8 || decoded.contains(QChar(0xFFFD)))
             ++m_bad;
         if (utf8)

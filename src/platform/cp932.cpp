@@ -97,6 +97,28 @@ const Tables &tables()
 
 } // namespace
 
+bool looksUtf8(QByteArrayView bytes)
+{
+    bool nonAscii = false;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = uchar(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        const int more = b >= 0xF5 ? -1 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
+        if (more < 0 || i + more >= bytes.size())
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((uchar(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        i += more + 1;
+    }
+    return nonAscii;
+}
+
 void simulateMissingConverter(bool on)
 {
     g_simulateMissing = on;

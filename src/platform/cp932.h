@@ -20,6 +20,15 @@ QString decode(QByteArrayView bytes);
 // (the caller must not write a '?' in its place). *badChar gets the first one.
 bool encode(QStringView text, QByteArray *out, QString *badChar = nullptr);
 
+// Whether bytes hold non-ASCII text in UTF-8's byte pattern. Shift_JIS
+// kanji text practically never does: its lead bytes 0x81-0x9F cannot start
+// a UTF-8 sequence. UTF-8 text read as Shift_JIS, on the other hand, is
+// often still "valid", only wrong, so decoding alone cannot tell them apart.
+bool looksUtf8(QByteArrayView bytes);
+
+// The UTF-8 byte-order mark, which no Shift_JIS text starts with.
+inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
 // For tests: every function behaves as on a platform without the converter
 // until switched off again.
 void simulateMissingConverter(bool on);

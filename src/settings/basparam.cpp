@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <new>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -50,12 +52,12 @@ FileKey fileKey(QStringView key)
 }
 
 // One line of the file in code page 932 with CR LF. A character the code
-// page cannot hold, or a CR that would split the line when read back,
+// page cannot hold, or a CR or LF that would split the line when read back,
 // becomes the geta mark "〓", the customary stand-in, rather than the
 // converter's silent "?". False only when there is no converter at all.
 bool encodeForFile(QStringView line, QByteArray *out)
 {
-    if (!line.contains(u'\r') && textfile::encodeLine(line, out))
+    if (!line.contains(u'\r') && !line.contains(u'\n') && textfile::encodeLine(line, out))
         return true;
     QString fixed;
     fixed.reserve(line.size());
@@ -67,7 +69,7 @@ bool encodeForFile(QStringView line, QByteArray *out)
         const char32_t code = pair ? QChar::surrogateToUcs4(line[i], line[i + 1]) : line[i].unicode();
         auto it = encodable.constFind(code);
         if (it == encodable.constEnd())
-            it = encodable.insert(code, code != U'\r' && cp932::encode(ch, &scratch));
+            it = encodable.insert(code, code != U'\r' && code != U'\n' && cp932::encode(ch, &scratch));
         if (*it)
             fixed += ch;
         else
@@ -85,6 +87,38 @@ bool writeFile(const QString &path, QByteArrayView bytes)
 {
     makeSettingsFolderFor(path);
     return textfile::saveFile(path, bytes);
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// Whether a settings file was saved as UTF-8, as a Linux editor saves it.
+// The program writes Shift_JIS, as the Windows original did, so UTF-8 is
+// taken only when it is clear: a byte-order mark, or every line with
+// non-ASCII bytes in UTF-8's byte pattern, which Shift_JIS history lines
+// practically never are. OpenFailed when the file cannot be opened.
+textfile::ReadStatus savedAsUtf8(const QString &path, const textfile::ReadOptions &options, bool *utf8)
+{
+    bool first = true;
+    bool mark = false;
+    bool utf8Lines = false;
+    bool otherLines = false;
+    const auto onLine = [&](QByteArrayView raw) {
+        if (std::exchange(first, false) && raw.startsWith(cp932::kUtf8Bom))
+            mark = true;
+        else if (isAscii(raw))
+            return true;
+        else if (cp932::looksUtf8(raw))
+            utf8Lines = true;
+        else
+            otherLines = true;
+        return !mark && !otherLines;   // settled either way
+    };
+    const textfile::ReadStatus status = textfile::readRawLines(path, onLine, nullptr, options);
+    *utf8 = mark || (utf8Lines && !otherLines);
+    return status;
 }
 
 } // namespace
@@ -200,8 +234,26 @@ QString historyEntryText(const QStringList &boxTexts, const QString &answer)
 bool SettingsStore::load(const QString &path)
 {
     setDefaults();
+    textfile::ReadOptions options;
+    // A file saved by an editor with Unix line ends must not become one
+    // long line: its settings would be lost at the next save.
+    options.lfEndsLine = true;
+    bool utf8 = false;
+    if (savedAsUtf8(path, options, &utf8) == textfile::ReadStatus::OpenFailed)
+        return false;
     qint64 histLines = 0;
-    return textfile::readLines(path, [&](QString &&line) { applyFileLine(line, &histLines); });
+    bool first = true;
+    const auto onLine = [&](QByteArrayView raw) {
+        if (!utf8) {
+            applyFileLine(cp932::decode(raw), &histLines);
+        } else {
+            if (std::exchange(first, false) && raw.startsWith(cp932::kUtf8Bom))
+                raw = raw.sliced(sizeof cp932::kUtf8Bom - 1);
+            applyFileLine(QString::fromUtf8(raw), &histLines);
+        }
+        return true;
+    };
+    return textfile::readRawLines(path, onLine, nullptr, options) != textfile::ReadStatus::OpenFailed;
 }
 
 // A value that does not convert leaves the setting as it was; reading is

@@ -36,13 +36,15 @@ public:
     void set(const QString &key, qint32 index, const Value &value);
 
     // Defaults, then the file over them; false when it cannot be opened.
+    // Lines end at CR, LF or CR LF. The file is read as Shift_JIS unless it
+    // is clearly UTF-8 (an editor's); save() writes Shift_JIS either way.
     bool load(const QString &path);
     // Rewrites the file whole: replaced atomically, or rewritten in place
     // when its folder takes no new file. A failed attempt, running out of
     // memory included, asks Retry/Cancel through prompts. False when the user cancelled; the previous file
     // then stands byte for byte. Without a code page 932 converter, which
-    // no retry can cure, it reports once (OK only) and returns false. A character code page 932 cannot hold is written as
-    // "〓" (U+3013), never as a silent "?".
+    // no retry can cure, it reports once (OK only) and returns false. A character code page 932 cannot hold, or a CR
+    // or LF inside a value, is written as "〓" (U+3013), never as a silent "?".
     bool save(const QString &path, Prompts &prompts) const;
 
     // Typed views for callers that need no conversion.

@@ -340,12 +340,17 @@ private slots:
         QTest::newRow("tabs stay in text") << sj(u"FontName=\tX\t"_s) << d + u" | FontName=\tX\t"_s;
         QTest::newRow("full-width space before key") << sj(u"\u3000HistNum=3"_s) << d;
         QTest::newRow("full-width space stays") << sj(u"FontName=\u3000X\u3000"_s) << d + u" | FontName=\u3000X\u3000"_s;
-        QTest::newRow("lone lf stays in value") << "FontName=a\nb\r\nHistNum=3"_ba
-                                                << u"HistNum=3 | 1:続家版露身発,出 | FontName=a\nb"_s;
+        QTest::newRow("lone lf ends the line") << "FontName=a\nb\r\nHistNum=3"_ba
+                                               << u"HistNum=3 | 1:続家版露身発,出 | FontName=a"_s;
         QTest::newRow("cr alone ends line") << "HistNum=3\rHistNum=4"_ba << u"HistNum=4 | 1:続家版露身発,出"_s;
         static const char nul[] = "Hist\0Num=3\r\nHistNum=\0" "3\r\nFontName=a\0b";
         QTest::newRow("nul bytes") << QByteArray(nul, sizeof nul - 1)
                                    << d + u" | FontName=a"_s + QChar(0) + u"b"_s;
+        QTest::newRow("utf-8 mark before a key") << "\xEF\xBB\xBFHistNum=3"_ba << u"HistNum=3 | 1:続家版露身発,出"_s;
+        // Only a file whose every non-ASCII line is UTF-8 is read as UTF-8.
+        const QByteArray utf8Name = u"FontName=游ゴシック"_s.toUtf8();
+        QTest::newRow("utf-8 line among shift_jis lines") << sj(u"HistString=続家版,出\r\n"_s) + utf8Name
+                                                          << u"HistNum=6 | 1:続家版,出 | "_s + cp932::decode(utf8Name);
         QTest::newRow("invalid bytes") << "HistString=\x80\x81,\xa0"_ba << u"HistNum=6 | 1:\uFFFD\uFFFD,\uFFFD"_s;
     }
     void readFile()

@@ -87,8 +87,8 @@ private slots:
         QTest::newRow("capacity 0") << QStringList{u"HistNum=0"_s} << head + "HistNum=0\r\n";
         QTest::newRow("huge capacity") << QStringList{u"HistNum=2147483647"_s, u"HistString=A,1"_s}
                                        << head + "HistNum=2147483647\r\nHistString=A,1\r\n" + def;
-        // Characters code page 932 cannot hold, and a CR that would split the
-        // line, become the geta mark, never a silent "?".
+        // Characters code page 932 cannot hold, and a CR or LF that would
+        // split the line, become the geta mark, never a silent "?".
         const QByteArray geta = "\x81\xac"_ba;
         QTest::newRow("kanji outside cp932") << QStringList{u"HistString=\U0002000BA,B"_s}
                                              << head + "HistNum=6\r\nHistString=" + geta + "A,B\r\n" + def;
@@ -100,7 +100,7 @@ private slots:
                                      << head + "HistNum=6\r\nHistString=A" + geta + "B,C\r\n" + def;
         QTest::newRow("undecodable byte mark") << QStringList{u"FontName=\uFFFDx"_s}
                                                << kDefaultFile + "FontName=" + geta + "x\r\n";
-        QTest::newRow("lf stays") << QStringList{u"FontName=a\nb"_s} << kDefaultFile + "FontName=a\nb\r\n";
+        QTest::newRow("lf in value") << QStringList{u"FontName=a\nb"_s} << kDefaultFile + "FontName=a" + geta + "b\r\n";
         QTest::newRow("nul stays") << QStringList{u"FontName=a"_s + QChar(0) + u"b"_s}
                                    << kDefaultFile + QByteArray("FontName=a\0b\r\n", 14);
     }
@@ -121,6 +121,40 @@ private slots:
         const QString again = dir.filePath(u"again.ini"_s);
         QVERIFY(basParam::SaveParams(reread, again, prompts));
         QCOMPARE(readAll(again), expected);
+    }
+
+    // A file saved by a Linux editor keeps its history through a start and
+    // an exit, and is written back as the program writes it.
+    void handEdited_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("saved");
+        const QString history = u"[tolvo]\n\nHistNum=6\nHistString=順当交組,手\nHistString=続家版,出\n"_s;
+        const QString lines = history + u"FontSize=40\n"_s;
+        const auto written = [](QString text) { return sjis(text.replace(u"\n"_s, u"\r\n"_s)); };
+        const QByteArray saved = written(lines);
+        QTest::newRow("shift_jis, lf") << sjis(lines) << saved;
+        QTest::newRow("utf-8 with its mark, cr lf") << "\xEF\xBB\xBF" + QString(lines).replace(u"\n"_s, u"\r\n"_s).toUtf8()
+                                                    << saved;
+        QTest::newRow("utf-8 without a mark, lf") << lines.toUtf8() << saved;
+        QTest::newRow("utf-8, a character shift_jis lacks") << (lines + u"FontName=A✓\n"_s).toUtf8()
+                                                             << written(history + u"FontName=A〓\nFontSize=40\n"_s);
+    }
+    void handEdited()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, saved);
+        QTemporaryDir dir;
+        const QString path = writeBytes(dir, u"tolvo.ini"_s, file);
+        PromptsDouble prompts;
+        SettingsStore store;
+        QVERIFY(basParam::LoadParams(store, path));
+        QVERIFY(basParam::SaveParams(store, path, prompts));
+        QCOMPARE(readAll(path), saved);
+        QVERIFY(basParam::LoadParams(store, path));
+        QCOMPARE(store.letters(1) + u',' + store.result(1), u"順当交組,手"_s);
+        QCOMPARE(store.letters(2) + u',' + store.result(2), u"続家版,出"_s);
+        QCOMPARE(store.fontSize(), 40);
     }
 
     void replacesOldFile()
