@@ -1,14 +1,12 @@
 #include "app/runapplication.h"
 #include "platform/datafile.h"
-#include "ui/frmmain.h"
 
 using namespace Qt::StringLiterals;
 
 StartupFiles defaultStartupFiles()
 {
     const SettingsFiles settings = SettingsFilePaths();
-    return {DataFilePath(u".dic"_s), settings.write, DataFilePath(u".hlp"_s), DataFilePath(u".words"_s),
-            settings.read, DataFilePath(u".kanji"_s)};
+    return {DataFilePath(u".dic"_s), settings.write, settings.read};
 }
 
 QString inputMethodModule(QStringView qtImModule, QStringView xmodifiers)
@@ -50,12 +48,9 @@ std::unique_ptr<ApplicationRun> RunApplication(Prompts &prompts, const StartupFi
         return run;
     run->window = std::make_unique<frmMain>(prompts, run->dictionary, run->settings, files.settings);
     WordList words;
-    words.loadLater(files.words);
+    words.loadLater(files.data.words);
     run->window->setWords(std::move(words));
-    run->window->setWordsPath(files.words);
-    run->window->setHelpFilePath(files.help);
-    if (!files.kanji.isEmpty())
-        run->window->setKanjiReadingsPath(files.kanji);
+    run->window->setDataFiles(files.data);
     run->window->show();
     return run;
 }

@@ -1,22 +1,21 @@
 #pragma once
 #include "dictionary/dictionary.h"
 #include "settings/basparam.h"
+#include "ui/frmmain.h"
 
 #include <QString>
 #include <memory>
 
 class Prompts;
-class frmMain;
 
 // Where start-up finds the data files; by default beside the executable,
 // the settings file perhaps per user (settingsFilesFor()).
 struct StartupFiles {
     QString dictionary;
     QString settings;   // written when the window closes
-    QString help;
-    QString words;   // optional: without it the candidates' tips list letters
     QString settingsToRead = {};   // read at start; empty: settings itself
-    QString kanji = {};   // the kanji pad's readings; empty: tolvo.kanji beside the program
+    // The window's: a missing words file only leaves the candidates' tips listing letters.
+    DataFiles data = frmMain::defaultDataFiles();
 };
 StartupFiles defaultStartupFiles();
 

@@ -43,3 +43,12 @@ QString ProductName();
 QString versionText(int major, int minor, int revision);
 // This build's, from project() in CMake.
 QString versionText();
+
+// Where the files the main window reads when it needs them are: each beside
+// the program, unless start-up or a test puts it elsewhere.
+struct DataFiles {
+    QString words;              // the words with their readings, for the tips and the arrows
+    QString help;               // the help file
+    QString kanji;              // the kanji pad's readings
+    QString handwritingModel;   // the kanji pad's handwriting model
+};

@@ -12,10 +12,8 @@
 #include "ui/frmabout.h"
 #include "ui/helpabout.h"
 #include "ui/helpviewer.h"
-#include "ui/historypanel.h"
-#include "ui/kanjipad.h"
+#include "kanjipad/handwriting.h"
 #include "ui/letterbox.h"
-#include "ui/mainsearchhooks.h"
 #include "settings/parsecolor.h"
 #include "search/partnerletters.h"
 #include "ui/picturebox.h"
@@ -30,7 +28,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
-#include <QScopeGuard>
+#include <QShortcut>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
@@ -49,10 +47,7 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
       m_dictionary(dictionary),
       m_settings(settings),
       m_settingsPath(settingsPath),
-      m_wordsPath(DataFilePath(u".words"_s)),
-      m_helpFilePath(DataFilePath(u".hlp"_s)),
-      m_kanjiReadingsPath(DataFilePath(u".kanji"_s)),
-      m_handwritingModelPath(HandwritingRecognizer::defaultModelPath())
+      m_files(defaultDataFiles())
 {
     initResources();
     installFontSubstitutions();
@@ -68,6 +63,12 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
     // Key preview: Esc is seen before whichever control has the focus.
     qApp->installEventFilter(this);
     edgePrompts() = &m_prompts;
+}
+
+DataFiles frmMain::defaultDataFiles()
+{
+    return {DataFilePath(u".words"_s), DataFilePath(u".hlp"_s), DataFilePath(u".kanji"_s),
+            HandwritingRecognizer::defaultModelPath()};
 }
 
 frmMain::~frmMain()
@@ -99,32 +100,9 @@ void frmMain::buildControls()
         box->setText(initial.mid(i, 1));
         txtLetter[i] = box;
     }
-    // A pasted puzzle or a converted word goes on into the boxes after the
-    // one it was entered in, one letter each; a puzzle leaves no old letter
-    // after its last. The focus then waits after the last letter.
-    for (int i = 0; i + 1 < kLetterBoxCount; ++i) {
-        connect(txtLetter[i], &LetterBox::overflowed, this, [this, i](const QString &rest, bool puzzle) {
-            atEdge([&] {
-                for (int k = i + 1; k < kLetterBoxCount; ++k) {
-                    const qsizetype at = k - i - 1;
-                    if (at < rest.size())
-                        txtLetter[k]->enterText(rest.sliced(at, 1));
-                    else if (puzzle)
-                        txtLetter[k]->clear();
-                }
-                if (!txtLetter[i]->hasFocus())
-                    return;
-                // Not from inside the input method's commit: a focus change asks
-                // it to commit, and IBus would send the same word again.
-                LetterBox *from = txtLetter[i];
-                LetterBox *next = txtLetter[std::min<qsizetype>(i + 1 + rest.size(), kLetterBoxCount - 1)];
-                QMetaObject::invokeMethod(next, [from, next] {
-                    atEdge([&] {
-                        if (from->hasFocus())
-                            next->setFocus(Qt::OtherFocusReason);
-                    });
-                }, Qt::QueuedConnection);
-            });
+    for (int i = 0; i < kLetterBoxCount; ++i) {
+        connect(txtLetter[i], &LetterBox::lettersEntered, this, [this, i](const QString &letters, bool wholePuzzle) {
+            atEdge([&] { placeEnteredLetters(i, letters, wholePuzzle); });
         });
     }
 
@@ -205,6 +183,9 @@ void frmMain::buildMenus()
     mnuHelpContents = named(mnuHelp->addAction(u"トピックの検索(&S)..."_s), u"mnuHelpContents"_s);
     mnuHelpBar1 = named(mnuHelp->addSeparator(), u"mnuHelpBar1"_s);
     mnuHelpAbout = named(mnuHelp->addAction(u"バージョン情報(&A)..."_s), u"mnuHelpAbout"_s);
+    // F1 as well, without showing it in the menu, whose item reads as it always did.
+    auto *helpKey = new QShortcut(QKeySequence::HelpContents, this);
+    helpKey->setObjectName(u"helpKey"_s);
 
     // Never on the menu bar: opened only over the history list.
     mnuPopup = named(new QMenu(u"A"_s, this), u"mnuPopup"_s);
@@ -220,6 +201,7 @@ void frmMain::buildMenus()
     connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
     connect(mnuEditKanjiPad, &QAction::triggered, this, &frmMain::onEditKanjiPad);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
+    connect(helpKey, &QShortcut::activated, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);
     connect(mnuPopupGetString, &QAction::triggered, this, &frmMain::onPopupGetString);
 }
@@ -242,12 +224,7 @@ void frmMain::formLoad()
     attempt([&] {
         picMain->bitBlt(QPoint(16, 6), *picBack, picBack->size(), QPainter::RasterOp_SourceOrDestination);
     });
-    attempt([&] {
-        const QString letters = toText(basParam::GetParam(m_settings, u"HistString"_s, 1));
-        // Characters after the sixth find no box.
-        for (int i = 0; i < letters.size() && i < kLetterBoxCount; ++i)
-            txtLetter[i]->setText(letters.mid(i, 1));
-    });
+    attempt([&] { restoreLatestLetters(); });
     for (LetterBox *box : txtLetter) {
         attempt([&] {
             QFont f = box->font();
@@ -309,7 +286,7 @@ void frmMain::onFileExit() noexcept
 void frmMain::onHelpContents() noexcept
 {
     atEdge([this] {
-        const QString path = m_helpFilePath;
+        const QString path = m_files.help;
         showHelpContents(m_helpViewer, this, m_prompts, [&path] { return path; });
     });
 }
@@ -472,294 +449,4 @@ void frmMain::showCurrentCandidateTip()
         return;
     const QPoint at = lsvCandidate->visualItemRect(item).center();
     showCandidateTip(at, lsvCandidate->viewport()->mapToGlobal(at));
-}
-
-// ---- history panel ---------------------------------------------------------
-
-void frmMain::applyHistoryPanel(bool shown)
-{
-    attempt([&] {
-        setOuterHeightTwips(shown ? kHeightWithHistoryTwips : kHeightWithoutHistoryTwips);
-        lblHistory->setVisible(shown);
-        lsvHistory->setVisible(shown);
-        mnuEditHistory->setChecked(shown);
-        basParam::SetParam(m_settings, u"History"_s, 0, shown);
-    });
-}
-
-void frmMain::RefreshHistoryList()
-{
-    lsvHistory->hide();
-    fillHistoryList(lsvHistory, m_settings);
-    lsvHistory->setVisible(mnuEditHistory->isChecked());
-}
-
-void frmMain::onPopupGetString() noexcept
-{
-    atEdge([this] {
-        const QString letters = selectedHistoryLetters(lsvHistory);
-        if (letters.isEmpty())
-            return;
-        for (int i = 0; i < kLetterBoxCount; ++i)
-            txtLetter[i]->setText(letters.mid(i, 1));
-        // The history keeps no arrows: those of the puzzle before would not fit these letters.
-        onEditClearArrows();
-        lblAnswer->clear();
-        lsvCandidate->clear();
-    });
-}
-
-void frmMain::onEditClearArrows() noexcept
-{
-    atEdge([this] {
-        for (LetterBox *box : txtLetter)
-            box->setArrow(Arrow::None);
-    });
-}
-
-void frmMain::onEditClearLetters() noexcept
-{
-    atEdge([&] {
-        for (LetterBox *box : txtLetter)
-            box->clear();
-        onEditClearArrows();
-        lblAnswer->clear();
-        lsvCandidate->clear();
-        if (txtLetter[0]->isEnabled())
-            txtLetter[0]->setFocus(Qt::ShortcutFocusReason);
-    });
-}
-
-void frmMain::popupHistoryMenu(QObject *watched, QEvent *event)
-{
-    if (watched != lsvHistory->viewport())
-        return;
-    // Without a selected row the one command would do nothing: offer nothing.
-    auto *mouse = static_cast<QMouseEvent *>(event);
-    if (mouse->button() == Qt::RightButton && !selectedHistoryLetters(lsvHistory).isEmpty())
-        mnuPopup->popup(mouse->globalPosition().toPoint());
-}
-
-// The keyboard's way to the popup and its command: the Menu key and
-// Shift+F10 open it beside the selected row, Enter loads that row. Handled
-// as the shortcut override as well, so that no menu shortcut takes the key.
-bool frmMain::historyKeyPress(QObject *watched, QKeyEvent *key)
-{
-    const bool menuKey = key->key() == Qt::Key_Menu
-                         || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
-    const bool enter = (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-                       && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    const QList<QTreeWidgetItem *> selected = lsvHistory->selectedItems();
-    if (watched != lsvHistory || (!menuKey && !enter) || selected.isEmpty())
-        return false;
-    if (key->type() == QEvent::ShortcutOverride)
-        return true;
-    if (enter) {
-        onPopupGetString();
-    } else {
-        const QRect row = lsvHistory->visualItemRect(selected.first());
-        mnuPopup->popup(lsvHistory->viewport()->mapToGlobal(row.bottomLeft()));
-    }
-    return true;
-}
-
-// ---- kanji pad -------------------------------------------------------------
-
-void frmMain::onEditKanjiPad() noexcept
-{
-    atEdge([&] {
-        if (!m_kanjiPad) {
-            // A kanji that heads no line can never find a partner: the pad leaves it out.
-            std::vector<bool> heads(65536, false);
-            for (qint32 n = 0; n < m_dictionary.lineCount(); ++n)
-                heads[m_dictionary.firstUnits()[n]] = true;
-            m_kanjiPad = new KanjiPad(m_kanjiReadingsPath, m_handwritingModelPath,
-                                      [heads = std::move(heads)](QChar c) { return bool(heads[c.unicode()]); }, this);
-            connect(m_kanjiPad, &KanjiPad::chosen, this, &frmMain::putPadKanji);
-            m_kanjiPad->placeBeside(this);
-        }
-        m_kanjiPad->show();
-        m_kanjiPad->raise();
-        m_kanjiPad->activateWindow();
-    });
-}
-
-void frmMain::putPadKanji(QChar kanji)
-{
-    if (Searching)
-        return;
-    atEdge([&] {
-        txtLetter[m_padBox]->enterText(QString(kanji));
-        // Set directly as well: while the pad is the active window, the box gets no focus event.
-        m_padBox = std::min(m_padBox + 1, kLetterBoxCount - 1);
-        txtLetter[m_padBox]->setFocus(Qt::OtherFocusReason);
-    });
-}
-
-// ---- search ----------------------------------------------------------------
-
-void frmMain::onEditFind() noexcept
-{
-    atEdge([this] { searchNow(); });
-}
-
-void frmMain::searchNow()
-{
-    if (Searching)
-        return;
-    Searching = true;
-    CancelRequested = false;
-    m_boxOpenedDuringSearch = false;
-    // The window's own focus widget: it stays the same while a message box
-    // or another program has the keyboard.
-    const QPointer<QWidget> focused = focusWidget();
-    for (LetterBox *box : txtLetter)
-        box->setEnabled(false);
-    // Disabling the boxes moved the focus on, and the search may move it
-    // again; it goes back at the end unless the user moved it meanwhile.
-    m_focusMovedByUser = false;
-
-    // Each step at its own edge: one that fails for want of memory must not
-    // leave the boxes disabled or the window searching for good.
-    const auto finish = qScopeGuard([&] {
-        atEdge([&] {
-            lsvCandidate->setVisible(true);
-            pbrLetter->hide();
-            pbrStatus->hide();
-        });
-        for (LetterBox *box : txtLetter)
-            atEdge([&] { box->setEnabled(true); });
-        Searching = false;
-        atEdge([&] {
-            // Set on an inactive window too: the box then gets the focus, and
-            // selects its text, when the window is active again.
-            if (focused && !m_focusMovedByUser && focused->isEnabled() && focused->isVisible())
-                focused->setFocus(Qt::OtherFocusReason);
-            // Not every window manager gives the keyboard back to the window
-            // a closed message box belonged to.
-            if (m_boxOpenedDuringSearch && isVisible() && !isActiveWindow() && !QApplication::activeModalWidget())
-                activateWindow();
-        });
-    });
-    try {
-        runSearch();
-    } catch (const RuntimeError &e) {
-        reportSearchFailure(e.number(), e.description());
-    } catch (const std::bad_alloc &) {
-        reportSearchFailure(RuntimeError::OutOfMemory, RuntimeError::outOfMemory().description());
-    } catch (const std::exception &) {
-        reportSearchFailure(0, u"予期しないエラーが発生しました。"_s);
-    }
-}
-
-bool frmMain::arrowsLackWords() const
-{
-    // Only then: reading the words file is left to the first search that needs it.
-    const bool arrowed = std::any_of(txtLetter.begin(), txtLetter.end(), [](const LetterBox *box) {
-        return box->arrow() != Arrow::None && !box->text().isEmpty();
-    });
-    return arrowed && m_words.isEmpty();
-}
-
-void frmMain::runSearch()
-{
-    // Searching without the words would give an answer that ignores the arrows.
-    if (arrowsLackWords()) {
-        m_prompts.message(u"エラー"_s,
-                          u"単語ファイル（tolvo.words）を読めないため、矢印を使った検索ができません。\n"_s
-                              + m_wordsPath,
-                          Prompts::Icon::Error);
-        return;
-    }
-    const qint32 lineCount = toInt32(GetDictionaryValue(m_dictionary, u"DicNum"_s, 0));
-    pbrLetter->setMaximum(kLetterBoxCount + 1);
-    pbrLetter->setValue(0);
-    pbrStatus->setMaximum(lineCount);
-    pbrStatus->setValue(0);
-    pbrLetter->show();
-    pbrStatus->show();
-
-    MainSearchHooks hooks(txtLetter, pbrLetter, pbrStatus, &CancelRequested, &m_yielding,
-                          [this](int box, qint32 line) { yieldToEvents(box, line); });
-    const SearchResult result = m_engine.run(m_dictionary, hooks, &m_words);
-
-    if (result.cancelled) {
-        m_prompts.message(u"確認"_s, u"検索処理を中止しました。"_s, Prompts::Icon::Information);
-        lblAnswer->clear();
-        lsvCandidate->clear();
-        lsvCandidate->setEnabled(false);
-        return;
-    }
-
-    m_searchedLetters = hooks.letters;
-    if (result.hasAnswer())
-        lblAnswer->setText(result.answer());
-    lsvCandidate->clear();
-    if (!result.hasAnswer()) {
-        m_prompts.message(u"確認"_s, u"該当する単語が見つかりませんでした。"_s, Prompts::Icon::Information);
-        lblAnswer->clear();
-    }
-
-    // Filled while hidden, so that it is not redrawn for every row.
-    lsvCandidate->hide();
-    QList<QTreeWidgetItem *> rows;
-    for (const Candidate &c : result.listed())
-        rows.append(new QTreeWidgetItem(QStringList{QString(c.kanji), QString::number(c.hits)}));
-    lsvCandidate->addTopLevelItems(rows);
-    lsvCandidate->show();
-    if (!rows.isEmpty()) {
-        lsvCandidate->setCurrentItem(rows.first());
-        lsvCandidate->setEnabled(true);
-    } else {
-        lsvCandidate->setEnabled(false);
-    }
-
-    QStringList boxTexts;
-    for (LetterBox *box : txtLetter)
-        boxTexts.append(box->text());
-    // A history of capacity 0 (set so in the settings file) keeps nothing;
-    // the search itself has still completed.
-    if (m_settings.histNum() > 0)
-        basParam::SetParam(m_settings, u"HistString"_s, 0, historyEntryText(boxTexts, lblAnswer->text()));
-    RefreshHistoryList();
-}
-
-void frmMain::yieldToEvents(int, qint32)
-{
-    QCoreApplication::processEvents();
-}
-
-void frmMain::drawProgressNow()
-{
-    // The status bar's drawing is throttled during the scan; a modal box
-    // runs its own event loop over a window whose bars must show where the
-    // search stands.
-    pbrStatus->setUpdatesEnabled(true);
-    pbrLetter->repaint();
-    pbrStatus->repaint();
-}
-
-void frmMain::noteFocusMove(QObject *watched, QEvent *event)
-{
-    // Only the user moves the focus while the search yields; activation
-    // coming back after a message box is no choice of theirs.
-    switch (static_cast<QFocusEvent *>(event)->reason()) {
-    case Qt::MouseFocusReason:
-    case Qt::TabFocusReason:
-    case Qt::BacktabFocusReason:
-    case Qt::ShortcutFocusReason:
-        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
-            m_focusMovedByUser = true;
-        break;
-    default:
-        break;
-    }
-}
-
-void frmMain::reportSearchFailure(int number, const QString &description)
-{
-    m_prompts.message(u"エラー"_s,
-                      u"検索処理中にエラーが発生しました。\nErrorNo: "_s + QString::number(number) + u'\n'
-                          + description,
-                      Prompts::Icon::Error);
 }

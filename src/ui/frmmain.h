@@ -8,6 +8,8 @@
 //   pbr  QProgressBar         mnu  QMenu, or a QAction on one
 //   pic  PictureBox, a QFrame with a persistent picture; QLabel (picIcon)
 //   cmd  QPushButton
+#include "platform/datafile.h"
+#include "search/puzzle.h"
 #include "search/searchengine.h"
 #include "search/wordlist.h"
 
@@ -57,20 +59,30 @@ public:
 
     // The words the candidates' tips show; without them the tips list letters.
     void setWords(WordList words) { m_words = std::move(words); }
-    // Where those words come from, for the message when they cannot be
-    // read; by default the file beside the program.
-    void setWordsPath(const QString &path) { m_wordsPath = path; }
 
-    // The help file Help > Search topics opens; by default the one beside
-    // the program. Start-up fixes it once.
-    void setHelpFilePath(const QString &path) { m_helpFilePath = path; }
-    const QString &helpFilePath() const { return m_helpFilePath; }
+    // The files beside the program, and Debian's handwriting model.
+    static DataFiles defaultDataFiles();
+    // Where the data files this window reads are; start-up fixes them once.
+    void setDataFiles(const DataFiles &files) { m_files = files; }
+    const DataFiles &dataFiles() const { return m_files; }
 
-    // The kanji pad's readings file and handwriting model, by default
-    // tolvo.kanji beside the program and Debian's Japanese model; read when
-    // the pad is first opened.
-    void setKanjiReadingsPath(const QString &path) { m_kanjiReadingsPath = path; }
-    void setHandwritingModelPath(const QString &path) { m_handwritingModelPath = path; }
+    // The puzzle in the boxes, letters and arrows.
+    Puzzle currentPuzzle() const;
+    // How a puzzle comes in: what it clears and where the focus goes.
+    struct PuzzleEntry {
+        // A new puzzle: the answer and the candidates of the last one go.
+        bool clearsResult = false;
+        // Letters written as edits that Ctrl+Z in a box takes back.
+        bool asEdits = false;
+        // The box that takes the focus after, if it is enabled; -1 leaves the focus.
+        int focusBox = -1;
+        Qt::FocusReason focusReason = Qt::OtherFocusReason;
+        // Only while this box has the focus, once its own event is done
+        // (an input method's commit must end before the focus moves).
+        int focusFromBox = -1;
+    };
+    // The one way a whole puzzle reaches the boxes: every letter and arrow.
+    void putPuzzle(const Puzzle &puzzle, const PuzzleEntry &entry);
 
     // Runs the load sequence the first time the window is shown.
     void setVisible(bool visible) noexcept override;
@@ -108,6 +120,7 @@ private:
     void fitOuterHeight();
     // The history panel.
     void applyHistoryPanel(bool shown);
+    void showHistoryPopup(const QPoint &globalPos, bool fromKeyboard);
     void popupHistoryMenu(QObject *watched, QEvent *event);
     bool historyKeyPress(QObject *watched, QKeyEvent *key);
     // The search.
@@ -123,6 +136,9 @@ private:
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
     // The tip of a row reached with the keyboard, beside the row.
     void showCurrentCandidateTip();
+    // The ways in that are not a menu command.
+    void restoreLatestLetters();
+    void placeEnteredLetters(int box, const QString &letters, bool wholePuzzle);
     // A kanji chosen on the pad: into the box that last had the focus, then on to the next.
     void putPadKanji(QChar kanji);
 
@@ -149,10 +165,7 @@ private:
     // The letters the last completed search read, for the candidates' tips.
     QList<ArrowedLetter> m_searchedLetters;
     WordList m_words;
-    QString m_wordsPath;
-    QString m_helpFilePath;
-    QString m_kanjiReadingsPath;
-    QString m_handwritingModelPath;
+    DataFiles m_files;
     // Made at its first use, so that start-up never waits for it.
     QPointer<KanjiPad> m_kanjiPad;
     int m_padBox = 0;

@@ -92,16 +92,29 @@ void LetterBox::setArrow(Arrow arrow)
     emit arrowChanged(arrow);
 }
 
-void LetterBox::enterText(const QString &text, bool puzzle)
+void LetterBox::enterText(const QString &text, bool wholePuzzle)
 {
     const QString kept = puzzleLetters(text);
     if (kept.isEmpty())
         return;
-    // Through the line edit's own insert, so that Ctrl+Z takes it back.
-    selectAll();
-    insert(kept.left(1));
+    putLetter(kept[0], true);
     if (kept.size() > 1)
-        emit overflowed(kept.mid(1), puzzle);
+        emit lettersEntered(kept, wholePuzzle);
+}
+
+void LetterBox::putLetter(QChar letter, bool asEdit)
+{
+    const QString wanted = letter.isNull() ? QString() : QString(letter);
+    if (!asEdit) {
+        setText(wanted);
+    } else if (wanted.isEmpty()) {
+        // clear() is an edit of the line edit's own, unlike setText().
+        clear();
+    } else {
+        // Through the line edit's own insert, so that Ctrl+Z takes it back.
+        selectAll();
+        insert(wanted);
+    }
 }
 
 bool LetterBox::eventFilter(QObject *watched, QEvent *event)
@@ -145,6 +158,15 @@ void LetterBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
         atEdge([this] { pasteFrom(QClipboard::Clipboard); });
+        event->accept();
+        return;
+    }
+    // The Menu key opens the box's menu through Qt already; Shift+F10 is
+    // the other key a desktop user reaches for.
+    if (event->key() == Qt::Key_F10 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+        const QPoint at = cursorRect().center();
+        QContextMenuEvent open(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        contextMenuEvent(&open);
         event->accept();
         return;
     }

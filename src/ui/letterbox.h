@@ -21,11 +21,14 @@ public:
     // The text colour; the disabled look stays the style's.
     void setTextColor(const QColor &color);
 
-    // Text entered as a whole: its first letter replaces the box's content
-    // and the letters after it go out through overflowed(). A puzzle (a
-    // paste) of two letters or more is the whole puzzle from this box on.
-    // Text without a letter changes nothing.
-    void enterText(const QString &text, bool puzzle = false);
+    // Text entered as a whole: its first letter replaces the box's content;
+    // when more follow, all of them go out through lettersEntered() for the
+    // window to place. Text without a letter changes nothing.
+    void enterText(const QString &text, bool wholePuzzle = false);
+
+    // The box's letter as part of a whole puzzle (QChar() empties it). As an
+    // edit, Ctrl+Z in the box takes it back; otherwise it is set outright.
+    void putLetter(QChar letter, bool asEdit);
 
     // Which way the word this letter makes with the answer reads; kept
     // apart from the text, so that typing a new letter keeps it.
@@ -33,9 +36,10 @@ public:
     void setArrow(Arrow arrow);
 
 signals:
-    // The letters after the first of a text entered as a whole, for the
-    // boxes after this one; a puzzle also empties the boxes after its last letter.
-    void overflowed(const QString &rest, bool puzzle);
+    // A text of several letters entered here, its first already in this
+    // box: the rest belong in the boxes after it. A paste is the whole
+    // puzzle from this box on; a converted word keeps the boxes after it.
+    void lettersEntered(const QString &letters, bool wholePuzzle);
     void arrowChanged(Arrow arrow);
 
 protected:

@@ -239,9 +239,9 @@ private:
     void open(bool active = false, const QString &readings = {}, const QString &model = {})
     {
         f->open(active);
-        f->window->setKanjiReadingsPath(readings.isEmpty() ? readingsPath : readings);
+        f->setDataFile(&DataFiles::kanji, readings.isEmpty() ? readingsPath : readings);
         if (!model.isEmpty())
-            f->window->setHandwritingModelPath(model);
+            f->setDataFile(&DataFiles::handwritingModel, model);
     }
     KanjiPad *pad() const { return f->window->findChild<KanjiPad *>(); }
     template <typename T>

@@ -123,6 +123,13 @@ struct MainWindowFixture
         for (int i = 0; i < 6; ++i)
             box(i)->setText(texts.value(i));
     }
+    // One of the window's data files somewhere else: setDataFile(&DataFiles::words, path).
+    void setDataFile(QString DataFiles::*which, const QString &path) const
+    {
+        DataFiles files = window->dataFiles();
+        files.*which = path;
+        window->setDataFiles(files);
+    }
     QAction *action(const QString &name) const { return find<QAction>(name); }
     QTreeWidget *candidates() const { return find<QTreeWidget>(u"lsvCandidate"_s); }
     QTreeWidget *history() const { return find<QTreeWidget>(u"lsvHistory"_s); }

@@ -149,7 +149,7 @@ void TestArrows::search()
     else
         words.loadLater(wordsPath);
     f->window->setWords(std::move(words));
-    f->window->setWordsPath(wordsPath);
+    f->setDataFile(&DataFiles::words, wordsPath);
     f->setBoxes({u"順"_s, u"当"_s, u"交"_s, u"組"_s});
     setArrows(arrows);
     f->answer()->setText(u"前"_s);

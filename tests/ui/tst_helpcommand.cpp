@@ -150,7 +150,7 @@ void TestHelpCommand::helpOpensShippedFileByDefault()
     MainWindowFixture fixture;
     QVERIFY(fixture.loadDictionary(workedExampleLines()));
     frmMain &window = fixture.open();
-    QCOMPARE(window.helpFilePath(), shipped);
+    QCOMPARE(window.dataFiles().help, shipped);
     fixture.action(u"mnuHelpContents"_s)->trigger();
     QVERIFY(fixture.prompts.shown.isEmpty());
     const QList<HelpViewer *> viewers = helpViewers();
@@ -297,7 +297,7 @@ void TestHelpCommand::helpFromMainWindowMenu()
     MainWindowFixture fixture;
     QVERIFY(fixture.loadDictionary(workedExampleLines()));
     frmMain &window = fixture.open();
-    window.setHelpFilePath(path);
+    fixture.setDataFile(&DataFiles::help, path);
     QAction *contents = fixture.action(u"mnuHelpContents"_s);
     QVERIFY(contents);
     contents->trigger();

@@ -193,8 +193,7 @@ void TestSettingsLocation::restart()
     for (int runNo = 1; runNo <= 2; ++runNo) {
         const SettingsFiles settings = settingsFilesFor(m_program);
         PromptsDouble prompts;
-        const auto run = basMain::RunApplication(prompts, {m_program + u"/tolvo.dic"_s, settings.write, QString(),
-                                                           QString(), settings.read});
+        const auto run = basMain::RunApplication(prompts, {m_program + u"/tolvo.dic"_s, settings.write, settings.read});
         QVERIFY(run->window);
         QAction *history = run->window->findChild<QAction *>(u"mnuEditHistory"_s);
         QCOMPARE(history->isChecked(), runNo == 1);

@@ -60,8 +60,9 @@ void TestStartup::init()
 {
     holder = std::make_unique<QTemporaryDir>();
     dir = holder.get();
-    files = {dir->filePath(u"tolvo.dic"_s), dir->filePath(u"tolvo.ini"_s), dir->filePath(u"tolvo.hlp"_s),
-             dir->filePath(u"tolvo.words"_s)};
+    files = {dir->filePath(u"tolvo.dic"_s), dir->filePath(u"tolvo.ini"_s)};
+    files.data.help = dir->filePath(u"tolvo.hlp"_s);
+    files.data.words = dir->filePath(u"tolvo.words"_s);
 }
 
 void TestStartup::noDictionaryNoWindow_data()
@@ -114,7 +115,7 @@ void TestStartup::firstRunWithDefaults()
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(prompts.shown.isEmpty());
-    QCOMPARE(window->helpFilePath(), files.help);
+    QCOMPARE(window->dataFiles().help, files.data.help);
     QCOMPARE(run->dictionary.lineCount(), 6);
 
     QStringList boxes;
