@@ -171,6 +171,9 @@ HelpViewer::HelpViewer(QWidget *parent) : QWidget(parent, Qt::Window)
     connect(new QShortcut(QKeySequence::Back, this), &QShortcut::activated, this, &HelpViewer::goBack);
     connect(new QShortcut(QKeySequence::Forward, this), &QShortcut::activated, this,
             &HelpViewer::goForward);
+    // A reader done with the help closes it as any viewer: Esc or Ctrl+W.
+    for (const QKeySequence &key : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this, &QWidget::close);
     connect(m_text, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) {
         if (url.scheme().isEmpty() && url.path().isEmpty()) {
             if (!showTopic(url.fragment()))

@@ -296,11 +296,12 @@ void TestHelpCommand::helpFromMainWindowMenu()
     const QString path = writeHelp(u"tolvo.hlp"_s, utf8(kSmallHelp));
     MainWindowFixture fixture;
     QVERIFY(fixture.loadDictionary(workedExampleLines()));
-    frmMain &window = fixture.open();
+    frmMain &window = fixture.open(true);
     fixture.setDataFile(&DataFiles::help, path);
     QAction *contents = fixture.action(u"mnuHelpContents"_s);
     QVERIFY(contents);
-    contents->trigger();
+    QTest::keyClick(&window, Qt::Key_F1);
+    QCOMPARE(helpViewers().size(), 1);
     contents->trigger();
     QCoreApplication::processEvents();
     // The window's one viewer, on the path it was given.

@@ -34,6 +34,8 @@ private slots:
     void history();
     void fitsTheScreen();
     void elidedKeywordHasTip();
+    void closesWithKeys_data();
+    void closesWithKeys();
 
 private:
     QPushButton *button(const QString &name) const { return m_viewer->findChild<QPushButton *>(name); }
@@ -194,6 +196,25 @@ void TestHelpViewer::elidedKeywordHasTip()
     QVERIFY(QToolTip::isVisible());
     QCOMPARE(QToolTip::text(), item->text());
     QToolTip::hideText();
+}
+
+void TestHelpViewer::closesWithKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Esc") << int(Qt::Key_Escape) << 0;
+    QTest::newRow("Ctrl+W") << int(Qt::Key_W) << int(Qt::ControlModifier);
+}
+
+// From whichever of its panes has the focus.
+void TestHelpViewer::closesWithKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    m_viewer->keywordList()->setFocus();
+    QTRY_VERIFY(m_viewer->keywordList()->hasFocus());
+    QTest::keyClick(m_viewer->keywordList(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY(!m_viewer || !m_viewer->isVisible());
 }
 
 QTEST_MAIN(TestHelpViewer)

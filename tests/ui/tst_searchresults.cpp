@@ -157,13 +157,14 @@ void TestSearchResults::candidateTooltip_data()
     QTest::addColumn<QString>("words");   // the words file's text; empty: none
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("tip");
-    QTest::addColumn<bool>("byKeyboard");   // the row reached with Down in the focused list
+    QTest::addColumn<bool>("byKeyboard");   // the list reached with Tab, the row with Down
     QTest::newRow("出 partners all six") << QString() << 0 << u"続・家・版・露・身・発"_s << false;
     QTest::newRow("人 partners three") << QString() << 1 << u"家・露・身"_s << false;
     QTest::newRow("出's words with readings")
         << u"続出\tぞくしゅつ\n家出\tいえで\n出版\tしゅっぱん\n"_s << 0 << u"続出（ぞくしゅつ）・家出（いえで）・出版（しゅっぱん）・露・身・発"_s
         << false;
-    QTest::newRow("人 reached with the keyboard") << QString() << 1 << u"家・露・身"_s << true;
+    QTest::newRow("出 reached with Tab") << QString() << 0 << u"続・家・版・露・身・発"_s << true;
+    QTest::newRow("人 reached with Tab and Down") << QString() << 1 << u"家・露・身"_s << true;
 }
 
 void TestSearchResults::candidateTooltip()
@@ -182,7 +183,9 @@ void TestSearchResults::candidateTooltip()
     // The tip tells the last completed search's letters, whatever the boxes hold now.
     f->setBoxes({u"春"_s});
     if (byKeyboard) {
-        f->candidates()->setFocus(Qt::TabFocusReason);
+        f->box(5)->setFocus();
+        QTRY_VERIFY(f->box(5)->hasFocus());
+        QTest::keyClick(f->box(5), Qt::Key_Tab);
         QTRY_VERIFY(f->candidates()->hasFocus());
         for (int i = 0; i < row; ++i)
             QTest::keyClick(f->candidates(), Qt::Key_Down);
