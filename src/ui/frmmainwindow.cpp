@@ -298,32 +298,6 @@ void frmMain::onHelpAbout() noexcept
 
 // ---- outer height ----------------------------------------------------------
 
-void frmMain::setOuterHeightTwips(int twips)
-{
-    m_outerHeight = twips / kTwipsPerPixel;
-    fitOuterHeight();
-}
-
-void frmMain::fitOuterHeight()
-{
-    // The title bar and borders are known only once the platform has framed
-    // the window (never, offscreen or without a window manager); until then
-    // the whole height goes to the menu bar and the client area, and the
-    // show and move events that follow the framing fit it again.
-    int frame = 0;
-    if (isVisible()) {
-        static const qreal programScale = [] {
-            bool ok = false;
-            const qreal factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
-            return ok && factor > 0 ? factor : 1.0;
-        }();
-        frame = frameInLayoutPixels(frameGeometry().height() - geometry().height(), programScale);
-    }
-    const QSize fixed(kClientWidth, qMax(1, m_outerHeight - frame));
-    if (minimumSize() != fixed || maximumSize() != fixed || size() != fixed)
-        setFixedSize(fixed);
-}
-
 void frmMain::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
