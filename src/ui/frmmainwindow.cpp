@@ -366,8 +366,11 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
             noteFocusMove(watched, event);
         if (const auto box = std::find(txtLetter.begin(), txtLetter.end(), watched); box != txtLetter.end())
             m_padBox = int(box - txtLetter.begin());
+        // Once the focus has moved: a tip shown while it moves is hidden again
+        // by the focus events still on their way.
         if (watched == lsvCandidate && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
-            showCurrentCandidateTip();
+            QMetaObject::invokeMethod(this, [this] { atEdge([this] { showCurrentCandidateTip(); }); },
+                                      Qt::QueuedConnection);
         break;
     case QEvent::KeyPress:
         if (watched == lsvHistory && historyKeyPress(watched, static_cast<QKeyEvent *>(event)))
