@@ -8,24 +8,26 @@
 #include <QToolTip>
 #include <QtMath>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Sized for the gap of 11 to 19 pixels between a box and the answer label.
-constexpr qreal kLength = 12;
-constexpr qreal kHeadLength = 6;
+// Fitted to the flower picture: between each box and the outline of the petal
+// around it (or of the hexagon) runs a strip of white about 11 px wide. The
+// arrow fills the middle of that strip, a pixel clear of both lines, so it
+// is never read as part of the drawing.
+constexpr qreal kOffset = 5.5;        // from the box's side facing the answer to the arrow's middle
+constexpr qreal kSlide = 3;           // at most, along that side toward the answer, off the petal's bulge
+constexpr qreal kLength = 8;
+constexpr qreal kHeadLength = 4;      // half: a short, wide head reads as one at this size
 constexpr qreal kHeadHalfWidth = 4.5;
-constexpr qreal kShaftWidth = 2;
+constexpr qreal kShaftHalfWidth = 1.5;
 constexpr qreal kSpotRadius = 8;
-
-// How far from its centre a ray along unit leaves rect.
-qreal exitDistance(const QRectF &rect, QPointF unit)
-{
-    const qreal x = qAbs(unit.x()) > 1e-9 ? rect.width() / 2 / qAbs(unit.x()) : qInf();
-    const qreal y = qAbs(unit.y()) > 1e-9 ? rect.height() / 2 / qAbs(unit.y()) : qInf();
-    return qMin(x, y);
-}
+// Dark red: the petals are white whatever the theme, and the boxes beside it
+// show the selection in the highlight's blue, which the arrow must not join.
+constexpr QColor kColor(0xa0, 0x00, 0x20);
 
 Arrow nextArrow(Arrow arrow)
 {
@@ -53,22 +55,33 @@ FlowerArrows::FlowerArrows(const std::array<LetterBox *, kLetterBoxCount> &boxes
         connect(box, &LetterBox::arrowChanged, this, qOverload<>(&QWidget::update));
 }
 
-QPointF FlowerArrows::outward(int box) const
+QPointF FlowerArrows::inward(int box) const
 {
-    const QPointF d = QRectF(m_boxes[box]->geometry()).center() - QRectF(m_centre->geometry()).center();
+    const QPointF d = QRectF(m_centre->geometry()).center() - spot(box);
     return d / qHypot(d.x(), d.y());
 }
 
 QPointF FlowerArrows::spot(int box) const
 {
-    const QRectF inner = m_centre->geometry();
     const QRectF outer = m_boxes[box]->geometry();
-    const QPointF unit = outward(box);
-    const QPointF d = outer.center() - inner.center();
-    // Halfway across the gap between the answer label and the box.
-    const qreal from = exitDistance(inner, unit);
-    const qreal to = qHypot(d.x(), d.y()) - exitDistance(outer, unit);
-    return inner.center() + unit * ((from + to) / 2);
+    const QPointF answer = QRectF(m_centre->geometry()).center();
+    const QPointF d = answer - outer.center();
+    // The side the line to the answer leaves the box through, its middle, and
+    // the way along it toward the answer.
+    QPointF middle;
+    QPointF away;
+    QPointF along;
+    if (qAbs(d.y()) * outer.width() >= qAbs(d.x()) * outer.height()) {
+        middle = QPointF(outer.center().x(), d.y() > 0 ? outer.bottom() : outer.top());
+        away = QPointF(0, d.y() > 0 ? 1 : -1);
+        along = QPointF(1, 0);
+    } else {
+        middle = QPointF(d.x() > 0 ? outer.right() : outer.left(), outer.center().y());
+        away = QPointF(d.x() > 0 ? 1 : -1, 0);
+        along = QPointF(0, 1);
+    }
+    const qreal slide = std::clamp(QPointF::dotProduct(answer - middle, along), -kSlide, kSlide);
+    return middle + away * kOffset + along * slide;
 }
 
 int FlowerArrows::boxAt(QPointF at) const
@@ -91,24 +104,24 @@ void FlowerArrows::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor color = palette().color(QPalette::Highlight);
     for (int i = 0; i < kLetterBoxCount; ++i) {
         const Arrow arrow = m_boxes[i]->arrow();
         if (arrow == Arrow::None)
             continue;
-        // Along the line from the box to the centre; the tip at the end the word reads toward.
-        const QPointF unit = arrow == Arrow::LetterFirst ? -outward(i) : outward(i);
+        // Aimed at the answer's middle; the tip at the end the word reads toward.
+        const QPointF middle = spot(i);
+        const QPointF unit = arrow == Arrow::LetterFirst ? inward(i) : -inward(i);
         const QPointF across(-unit.y(), unit.x());
-        const QPointF tip = spot(i) + unit * (kLength / 2);
+        const QPointF tip = middle + unit * (kLength / 2);
         const QPointF base = tip - unit * kHeadLength;
-        p.setPen(QPen(color, kShaftWidth, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(tip - unit * kLength, base);
-        QPainterPath head;
-        head.moveTo(tip);
-        head.lineTo(base + across * kHeadHalfWidth);
-        head.lineTo(base - across * kHeadHalfWidth);
-        head.closeSubpath();
-        p.fillPath(head, color);
+        const QPointF tail = tip - unit * kLength;
+        const QPolygonF shape{tail + across * kShaftHalfWidth, base + across * kShaftHalfWidth,
+                              base + across * kHeadHalfWidth,  tip,
+                              base - across * kHeadHalfWidth,  base - across * kShaftHalfWidth,
+                              tail - across * kShaftHalfWidth};
+        QPainterPath path;
+        path.addPolygon(shape);
+        p.fillPath(path, kColor);
     }
 }
 

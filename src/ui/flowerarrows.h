@@ -7,8 +7,8 @@
 
 class LetterBox;
 
-// The arrows between the letter boxes and the answer, drawn where each
-// petal meets the flower's centre: toward the centre for a letter that comes
+// The arrows between the letter boxes and the answer, drawn in the root of
+// each petal, beside its box: toward the centre for a letter that comes
 // first, away from it for one that comes after the answer. A transparent
 // layer under the boxes that paints nothing for a box without an arrow, so
 // the flower looks as it always did until an arrow is set. A click on a
@@ -33,8 +33,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    // The unit vector from the centre toward box.
-    QPointF outward(int box) const;
+    // The unit vector from box's spot toward the answer's middle.
+    QPointF inward(int box) const;
     // The clickable box at `at`: enabled, like its keys and menu.
     LetterBox *activeBoxAt(QPointF at) const;
 

@@ -5,6 +5,7 @@
 #include "ui/letterbox.h"
 
 #include <QContextMenuEvent>
+#include <QPainter>
 #include <QToolTip>
 
 class TestArrows : public QObject
@@ -17,6 +18,7 @@ private slots:
     void setting();
     void search_data();
     void search();
+    void drawnOnlyWhileSet_data();
     void drawnOnlyWhileSet();
 
 private:
@@ -173,34 +175,68 @@ void TestArrows::search()
     }
 }
 
-// Every pixel an arrow changes lies at its own box's spot, leaning from it
-// toward the arrow's tip (the head outweighs the shaft); cleared, not a
-// pixel of the window differs from before.
+// Every pixel an arrow changes lies at its own box's spot, on white petal
+// with white all round it in the plain window (clear of the flower's lines
+// and of the boxes) and off the answer; the head, the wide end, lies toward
+// the tip. Without an arrow the layer shows nothing; cleared, not a pixel of
+// the window differs from before.
+void TestArrows::drawnOnlyWhileSet_data()
+{
+    QTest::addColumn<QString>("arrows");
+    QTest::newRow("two set") << u"->--<-"_s;
+    QTest::newRow("every box, one way") << u"><><><"_s;
+    QTest::newRow("every box, the other way") << u"<><><>"_s;
+}
+
 void TestArrows::drawnOnlyWhileSet()
 {
+    QFETCH(QString, arrows);
     frmMain &w = f->open();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     const QImage plain = w.grab().toImage();
-    setArrows(u"->--<-"_s);
+    layer()->hide();
+    QCOMPARE(w.grab().toImage(), plain);
+    layer()->show();
+    setArrows(arrows);
     const QImage arrowed = w.grab().toImage();
-    const QPointF origin = layer()->mapTo(&w, QPoint(0, 0)) - QPointF(0.5, 0.5);
-    std::array<QPointF, kLetterBoxCount> lean{};
+    const QPoint origin = layer()->mapTo(&w, QPoint(0, 0));
     for (int y = 0; y < plain.height(); ++y) {
         for (int x = 0; x < plain.width(); ++x) {
             if (plain.pixel(x, y) == arrowed.pixel(x, y))
                 continue;
-            const QPointF at = QPointF(x, y) - origin;
+            const QByteArray where = QByteArray::number(x) + ',' + QByteArray::number(y);
+            QVERIFY2(!f->answer()->geometry().contains(QPoint(x, y) - origin), where);
+            QVERIFY2(layer()->boxAt(QPointF(x + 0.5, y + 0.5) - origin) >= 0, where);
+            for (int k = 0; k < 9; ++k)
+                QVERIFY2(plain.pixel(x + k % 3 - 1, y + k / 3 - 1) == qRgb(255, 255, 255), where);
+        }
+    }
+    // Which end is the head, from the arrows alone drawn eight times finer:
+    // weighed by the square of the distance from the axis, the head far
+    // outweighs the shaft.
+    QImage alone(layer()->size() * 8, QImage::Format_ARGB32_Premultiplied);
+    alone.fill(Qt::transparent);
+    QPainter painter(&alone);
+    painter.scale(8, 8);
+    layer()->render(&painter, QPoint(), QRegion(), {});
+    painter.end();
+    std::array<qreal, kLetterBoxCount> lean{};
+    for (int y = 0; y < alone.height(); ++y) {
+        for (int x = 0; x < alone.width(); ++x) {
+            const QPointF at = (QPointF(x, y) + QPointF(0.5, 0.5)) / 8;
             const int i = layer()->boxAt(at);
-            QVERIFY2(i >= 0, qPrintable(u"%1,%2"_s.arg(x).arg(y)));
-            lean[i] += at - layer()->spot(i);
+            if (i < 0)
+                continue;
+            const QLineF out = QLineF(QRectF(f->answer()->geometry()).center(), layer()->spot(i)).unitVector();
+            const QPointF d = at - layer()->spot(i);
+            const qreal across = out.dx() * d.y() - out.dy() * d.x();
+            lean[i] += qAlpha(alone.pixel(x, y)) * (out.dx() * d.x() + out.dy() * d.y()) * across * across;
         }
     }
     QString drawn;
-    for (int i = 0; i < kLetterBoxCount; ++i) {
-        const qreal out = QPointF::dotProduct(lean[i], layer()->spot(i) - QRectF(f->answer()->geometry()).center());
-        drawn += out < 0 ? u'>' : out > 0 ? u'<' : u'-';
-    }
-    QCOMPARE(drawn, u"->--<-"_s);
+    for (int i = 0; i < kLetterBoxCount; ++i)
+        drawn += lean[i] < 0 ? u'>' : lean[i] > 0 ? u'<' : u'-';
+    QCOMPARE(drawn, arrows);
     f->action(u"mnuEditClearArrows"_s)->trigger();
     QCOMPARE(w.grab().toImage(), plain);
 }
