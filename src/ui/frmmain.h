@@ -141,6 +141,10 @@ private:
     void placeEnteredLetters(int box, const QString &letters, bool wholePuzzle);
     // A kanji chosen on the pad: into the box that last had the focus, then on to the next.
     void putPadKanji(QChar kanji);
+    // The box the pad's next choice fills, marked while the pad is shown.
+    void setPadBox(int box);
+    void markPadBox();
+    void padShownOrHidden(QObject *watched, bool shown);
 
     Prompts &m_prompts;
     DictionaryStore &m_dictionary;
@@ -169,6 +173,7 @@ private:
     // Made at its first use, so that start-up never waits for it.
     QPointer<KanjiPad> m_kanjiPad;
     int m_padBox = 0;
+    bool m_padShown = false;
     // The one About box and the one help viewer, while open.
     QPointer<frmAbout> m_aboutBox;
     QPointer<HelpViewer> m_helpViewer;

@@ -35,9 +35,15 @@ void frmMain::putPadKanji(QChar kanji)
     atEdge([&] {
         Puzzle puzzle = currentPuzzle();
         puzzle.letters[m_padBox] = kanji;
-        // Set directly as well: while the pad is the active window, the box gets no focus event.
-        const int next = std::min(m_padBox + 1, kLetterBoxCount - 1);
-        putPuzzle(puzzle, {.asEdits = true, .focusBox = next});
-        m_padBox = next;
+        // After the last box, the next choice replaces it again.
+        putPuzzle(puzzle, {.asEdits = true, .focusBox = std::min(m_padBox + 1, kLetterBoxCount - 1)});
     });
+}
+
+void frmMain::padShownOrHidden(QObject *watched, bool shown)
+{
+    if (m_kanjiPad && watched == m_kanjiPad.data()) {
+        m_padShown = shown;
+        markPadBox();
+    }
 }

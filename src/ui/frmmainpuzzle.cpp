@@ -1,7 +1,8 @@
 // frmMain's one way in for a whole puzzle, and the ways in that use it here:
 // several letters entered in one box, start-up's letters of the latest
 // search, Edit > 文字を消去 and 矢印をすべて消す. The history's 読み込み and
-// the kanji pad's choice call it from their own files.
+// the kanji pad's choice call it from their own files. Also the box the
+// pad's next kanji goes into, which follows the focus.
 #include "ui/frmmain.h"
 #include "settings/basparam.h"
 #include "ui/formsteps.h"
@@ -43,9 +44,13 @@ void frmMain::putPuzzle(const Puzzle &puzzle, const PuzzleEntry &entry)
     if (entry.focusBox < 0)
         return;
     LetterBox *target = txtLetter[entry.focusBox];
+    // The box the focus goes to is the pad's next one too, even when this
+    // window is inactive and its box gets no focus event (a key pressed in the pad).
     if (entry.focusFromBox < 0) {
-        if (target->isEnabled())
+        if (target->isEnabled()) {
             target->setFocus(entry.focusReason);
+            setPadBox(entry.focusBox);
+        }
         return;
     }
     LetterBox *from = txtLetter[entry.focusFromBox];
@@ -53,10 +58,12 @@ void frmMain::putPuzzle(const Puzzle &puzzle, const PuzzleEntry &entry)
         return;
     // Not from inside the input method's commit: a focus change asks it to
     // commit, and IBus would send the same word again.
-    QMetaObject::invokeMethod(target, [from, target, reason = entry.focusReason] {
+    QMetaObject::invokeMethod(target, [this, from, target, box = entry.focusBox, reason = entry.focusReason] {
         atEdge([&] {
-            if (from->hasFocus())
+            if (from->hasFocus()) {
                 target->setFocus(reason);
+                setPadBox(box);
+            }
         });
     }, Qt::QueuedConnection);
 }
@@ -104,4 +111,18 @@ void frmMain::onEditClearLetters() noexcept
         putPuzzle(Puzzle(), {.clearsResult = true, .asEdits = true, .focusBox = 0,
                              .focusReason = Qt::ShortcutFocusReason});
     });
+}
+
+void frmMain::setPadBox(int box)
+{
+    if (box == m_padBox)
+        return;
+    m_padBox = box;
+    markPadBox();
+}
+
+void frmMain::markPadBox()
+{
+    for (int i = 0; i < kLetterBoxCount; ++i)
+        txtLetter[i]->setPadTarget(m_padShown && i == m_padBox);
 }

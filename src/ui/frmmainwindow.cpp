@@ -365,7 +365,7 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
         if (Searching && m_yielding)
             noteFocusMove(watched, event);
         if (const auto box = std::find(txtLetter.begin(), txtLetter.end(), watched); box != txtLetter.end())
-            m_padBox = int(box - txtLetter.begin());
+            setPadBox(int(box - txtLetter.begin()));
         // Once the focus has moved: a tip shown while it moves is hidden again
         // by the focus events still on their way.
         if (watched == lsvCandidate && static_cast<QFocusEvent *>(event)->reason() != Qt::MouseFocusReason)
@@ -384,6 +384,10 @@ bool frmMain::filterEvent(QObject *watched, QEvent *event)
         break;
     case QEvent::MouseButtonRelease:
         popupHistoryMenu(watched, event);
+        break;
+    case QEvent::Show:
+    case QEvent::Hide:
+        padShownOrHidden(watched, event->type() == QEvent::Show);
         break;
     case QEvent::ShortcutOverride:
         // Enter and the menu keys belong to the history list while it has the focus.

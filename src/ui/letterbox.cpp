@@ -58,6 +58,9 @@ std::optional<Arrow> arrowForKey(const QKeyEvent *event)
     }
 }
 
+// Green: apart from the arrows' red and the selection's blue.
+const QColor kPadTargetColor(0x1A, 0x8A, 0x3A);
+
 } // namespace
 
 LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
@@ -90,6 +93,15 @@ void LetterBox::setArrow(Arrow arrow)
         return;
     m_arrow = arrow;
     emit arrowChanged(arrow);
+}
+
+void LetterBox::setPadTarget(bool target)
+{
+    if (target == m_padTarget)
+        return;
+    m_padTarget = target;
+    setToolTip(target ? QStringLiteral(u"漢字パッドで選んだ漢字は、この文字欄に入ります。") : QString());
+    update();
 }
 
 void LetterBox::enterText(const QString &text, bool wholePuzzle)
@@ -282,6 +294,13 @@ void LetterBox::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
     QPainter p(this);
+    if (m_padTarget) {
+        // Two pixels in the pad's colour instead of the plain rule: seen at
+        // a glance, and clear of a 24-point kanji's ink.
+        p.setPen(QPen(kPadTargetColor, 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+        return;
+    }
     p.setPen(palette().color(QPalette::Mid));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -35,6 +35,10 @@ public:
     Arrow arrow() const { return m_arrow; }
     void setArrow(Arrow arrow);
 
+    // Marks the box the kanji pad's next choice goes into.
+    void setPadTarget(bool target);
+    bool isPadTarget() const { return m_padTarget; }
+
 signals:
     // A text of several letters entered here, its first already in this
     // box: the rest belong in the boxes after it. A paste is the whole
@@ -60,6 +64,7 @@ private:
     void keepOneCharacter();
 
     Arrow m_arrow = Arrow::None;
+    bool m_padTarget = false;
     bool m_selectOnPress = false;
     // The text a composition in progress took the place of, for when it ends with nothing.
     bool m_composing = false;
