@@ -80,6 +80,8 @@ public:
         // Only while this box has the focus, once its own event is done
         // (an input method's commit must end before the focus moves).
         int focusFromBox = -1;
+        // Read from a picture: each letter is marked for the player to check.
+        bool fromPicture = false;
     };
     // The one way a whole puzzle reaches the boxes: every letter and arrow.
     void putPuzzle(const Puzzle &puzzle, const PuzzleEntry &entry);
@@ -136,6 +138,10 @@ private:
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
     // The tip of a row reached with the keyboard, beside the row.
     void showCurrentCandidateTip();
+    // What a picture gave, said where the candidates will be; empty hides it.
+    void showPictureSummary(const QString &text);
+    // A search, or any new puzzle, ends the checking of a picture's letters.
+    void clearPictureMarks();
     // The ways in that are not a menu command.
     void restoreLatestLetters();
     void placeEnteredLetters(int box, const QString &letters, bool wholePuzzle);
@@ -185,6 +191,7 @@ private:
     PictureBox *picMain = nullptr;
     std::array<LetterBox *, kLetterBoxCount> txtLetter{};
     QLabel *lblAnswer = nullptr;
+    QLabel *lblPicture = nullptr;   // made at the first picture
     FlowerArrows *flowerArrows = nullptr;
     QLabel *lblCandidate = nullptr;
     QTreeWidget *lsvCandidate = nullptr;

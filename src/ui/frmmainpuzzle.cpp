@@ -36,8 +36,15 @@ void frmMain::putPuzzle(const Puzzle &puzzle, const PuzzleEntry &entry)
         if (!entry.asEdits || !same)
             box->putLetter(letter, entry.asEdits);
         box->setArrow(puzzle.arrows[i]);
+        // After the letters, whose edits take a mark off.
+        if (entry.fromPicture)
+            box->setPictureMark(puzzle.doubtful[i] ? LetterBox::PictureMark::Doubtful
+                                : letter.isNull()  ? LetterBox::PictureMark::None
+                                                   : LetterBox::PictureMark::Read);
     }
     if (entry.clearsResult) {
+        if (!entry.fromPicture)
+            clearPictureMarks();
         lblAnswer->clear();
         lsvCandidate->clear();
     }
@@ -125,4 +132,33 @@ void frmMain::markPadBox()
 {
     for (int i = 0; i < kLetterBoxCount; ++i)
         txtLetter[i]->setPadTarget(m_padShown && i == m_padBox);
+}
+
+void frmMain::clearPictureMarks()
+{
+    for (LetterBox *box : txtLetter)
+        box->setPictureMark(LetterBox::PictureMark::None);
+    showPictureSummary(QString());
+}
+
+// In the candidate list's empty space: the window has no status bar, and the
+// list stays empty until the search that ends the checking.
+void frmMain::showPictureSummary(const QString &text)
+{
+    if (text.isEmpty()) {
+        if (lblPicture)
+            lblPicture->hide();
+        return;
+    }
+    if (!lblPicture) {
+        lblPicture = new QLabel(lsvCandidate->viewport());
+        lblPicture->setObjectName(u"lblPicture"_s);
+        lblPicture->setWordWrap(true);
+        lblPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        lblPicture->setMargin(4);
+        lblPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    lblPicture->setText(text);
+    lblPicture->setGeometry(lsvCandidate->viewport()->rect());
+    lblPicture->show();
 }

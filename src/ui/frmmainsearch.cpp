@@ -31,6 +31,7 @@ void frmMain::searchNow()
         return;
     Searching = true;
     CancelRequested = false;
+    clearPictureMarks();
     m_boxOpenedDuringSearch = false;
     // The window's own focus widget: it stays the same while a message box
     // or another program has the keyboard.

@@ -60,6 +60,10 @@ std::optional<Arrow> arrowForKey(const QKeyEvent *event)
 
 // Green: apart from the arrows' red and the selection's blue.
 const QColor kPadTargetColor(0x1A, 0x8A, 0x3A);
+// A letter read from a picture: pale yellow; a doubtful one: orange, framed.
+const QColor kPictureColor(0xFF, 0xF4, 0xC0);
+const QColor kDoubtfulColor(0xFF, 0xCC, 0x99);
+const QColor kDoubtfulFrameColor(0xD9, 0x5F, 0x00);
 
 } // namespace
 
@@ -77,6 +81,8 @@ LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
         pal.setColor(group, QPalette::Base, Qt::white);
     setPalette(pal);
     connect(this, &QLineEdit::textChanged, this, &LetterBox::keepOneCharacter);
+    // Checked by the player: the picture's mark has done its work.
+    connect(this, &QLineEdit::textEdited, this, [this] { setPictureMark(PictureMark::None); });
 }
 
 void LetterBox::setTextColor(const QColor &color)
@@ -100,7 +106,34 @@ void LetterBox::setPadTarget(bool target)
     if (target == m_padTarget)
         return;
     m_padTarget = target;
-    setToolTip(target ? QStringLiteral(u"漢字パッドで選んだ漢字は、この文字欄に入ります。") : QString());
+    updateMarks();
+}
+
+void LetterBox::setPictureMark(PictureMark mark)
+{
+    if (mark == m_pictureMark)
+        return;
+    m_pictureMark = mark;
+    updateMarks();
+}
+
+void LetterBox::updateMarks()
+{
+    QStringList tips;
+    if (m_padTarget)
+        tips.append(QStringLiteral(u"漢字パッドで選んだ漢字は、この文字欄に入ります。"));
+    if (m_pictureMark == PictureMark::Read)
+        tips.append(QStringLiteral(u"画像から読み取った文字です。"));
+    else if (m_pictureMark == PictureMark::Doubtful)
+        tips.append(QStringLiteral(u"画像から確かに読み取れなかった文字です。確かめてください。"));
+    setToolTip(tips.join(u'\n'));
+    QPalette pal = palette();
+    const QColor base = m_pictureMark == PictureMark::Doubtful ? kDoubtfulColor
+                        : m_pictureMark == PictureMark::Read   ? kPictureColor
+                                                               : QColor(Qt::white);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        pal.setColor(group, QPalette::Base, base);
+    setPalette(pal);
     update();
 }
 
@@ -294,10 +327,10 @@ void LetterBox::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
     QPainter p(this);
-    if (m_padTarget) {
-        // Two pixels in the pad's colour instead of the plain rule: seen at
-        // a glance, and clear of a 24-point kanji's ink.
-        p.setPen(QPen(kPadTargetColor, 2));
+    if (m_padTarget || m_pictureMark == PictureMark::Doubtful) {
+        // Two pixels instead of the plain rule: seen at a glance, and clear
+        // of a 24-point kanji's ink.
+        p.setPen(QPen(m_padTarget ? kPadTargetColor : kDoubtfulFrameColor, 2));
         p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
         return;
     }

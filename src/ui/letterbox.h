@@ -39,6 +39,13 @@ public:
     void setPadTarget(bool target);
     bool isPadTarget() const { return m_padTarget; }
 
+    // A letter read from a picture, for the player to check; a doubtful one
+    // (or an unreadable cell, left empty) is marked more strongly. Any edit
+    // of the box takes the mark off.
+    enum class PictureMark { None, Read, Doubtful };
+    void setPictureMark(PictureMark mark);
+    PictureMark pictureMark() const { return m_pictureMark; }
+
 signals:
     // A text of several letters entered here, its first already in this
     // box: the rest belong in the boxes after it. A paste is the whole
@@ -62,9 +69,11 @@ private:
     // Gives up the composition in progress, as Esc would.
     void endComposition();
     void keepOneCharacter();
+    void updateMarks();
 
     Arrow m_arrow = Arrow::None;
     bool m_padTarget = false;
+    PictureMark m_pictureMark = PictureMark::None;
     bool m_selectOnPress = false;
     // The text a composition in progress took the place of, for when it ends with nothing.
     bool m_composing = false;
