@@ -6,6 +6,11 @@
 //   --kanjidic FILE  KANJIDIC (EUC-JP), for the jōyō list (grades 1 to 8)
 //   --model FILE     the Zinnia model
 //   -d FILE          a dictionary: also count with its heads alone
+//   --strokes FILE   the stroke templates (tolvo.strokes): also count the
+//                    pad's ranking, and strokes in the wrong order
+//   --mouse FILE     drawings recorded with a mouse on the pad's canvas
+//                    (bench/mouse-drawings.txt)
+//   --every N        only every N-th kanji, for a quicker look
 // Then, from tolvo-guiprobe, the pad's opening time and the program's peak
 // memory with the pad used.
 #include "dictionary/dictionary.h"
@@ -156,6 +161,78 @@ Drawing mouseLike(const Drawing &medians, QRandomGenerator &rng)
     return out;
 }
 
+// The ways a drawing goes wrong, applied to the centre lines before they
+// are drawn. Drawings of one stroke stay as they are.
+Drawing swapped(Drawing d, QRandomGenerator &rng)
+{
+    if (d.size() >= 2) {
+        const qsizetype i = rng.bounded(int(d.size() - 1));
+        std::swap(d[i], d[i + 1]);
+    }
+    return d;
+}
+
+Drawing shuffled(Drawing d, QRandomGenerator &rng)
+{
+    for (qsizetype i = d.size() - 1; i > 0; --i)
+        std::swap(d[i], d[rng.bounded(int(i + 1))]);
+    return d;
+}
+
+Drawing backwards(Drawing d)
+{
+    for (Stroke &s : d)
+        std::reverse(s.begin(), s.end());
+    return d;
+}
+
+// The pen kept down from one stroke's end to the next one's start.
+Drawing joined(Drawing d, QRandomGenerator &rng)
+{
+    if (d.size() >= 2) {
+        const qsizetype i = rng.bounded(int(d.size() - 1));
+        d[i] += d[i + 1];
+        d.removeAt(i + 1);
+    }
+    return d;
+}
+
+// The pen lifted half-way along a stroke and put down again there.
+Drawing split(Drawing d, QRandomGenerator &rng)
+{
+    const qsizetype i = rng.bounded(int(d.size()));
+    const Stroke dense = densified(d[i], 8);
+    if (dense.size() >= 3) {
+        const qsizetype middle = dense.size() / 2;
+        d[i] = dense.first(middle + 1);
+        d.insert(i + 1, dense.mid(middle));
+    }
+    return d;
+}
+
+// "kanji<TAB>how<TAB>x,y x,y ...|x,y ..." lines, in the canvas's pixels.
+QList<std::pair<QChar, Drawing>> recordedDrawings(const QString &path)
+{
+    QList<std::pair<QChar, Drawing>> out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return out;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (line.startsWith('#') || fields.size() != 3)
+            continue;
+        Drawing drawing;
+        for (const QByteArray &stroke : fields[2].split('|')) {
+            Stroke points;
+            for (const QByteArray &p : stroke.split(' '))
+                points.append(QPointF(p.split(',').value(0).toDouble(), p.split(',').value(1).toDouble()));
+            drawing.append(points);
+        }
+        out.append({QString::fromUtf8(fields[0]).at(0), drawing});
+    }
+    return out;
+}
+
 // The canvas as it stands, scaled to the model's square.
 Drawing unnormalized(const Drawing &drawing)
 {
@@ -199,7 +276,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QString dataDir, kanjidic = u"/usr/share/edict/kanjidic"_s, model = HandwritingRecognizer::defaultModelPath(),
-                     dictionaryPath;
+                     dictionaryPath, strokesPath, mousePath;
+    int every = 1;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == u"--data")
@@ -210,10 +288,18 @@ int main(int argc, char **argv)
             model = args[++i];
         else if (args[i] == u"-d")
             dictionaryPath = args[++i];
+        else if (args[i] == u"--strokes")
+            strokesPath = args[++i];
+        else if (args[i] == u"--mouse")
+            mousePath = args[++i];
+        else if (args[i] == u"--every")
+            every = std::max(1, args[++i].toInt());
     }
     HandwritingRecognizer recognizer(model);
-    if (dataDir.isEmpty() || !recognizer.load()) {
+    HandwritingRecognizer pad(model, strokesPath);
+    if (dataDir.isEmpty() || !recognizer.load() || !pad.load()) {
         fprintf(stderr, "usage: tolvo-bench-handwriting --data DIR [--kanjidic FILE] [--model FILE] [-d DICTIONARY]\n"
+                        "       [--strokes FILE] [--mouse FILE] [--every N]\n"
                         "(the model %s must be readable)\n", qPrintable(model));
         return 2;
     }
@@ -226,11 +312,16 @@ int main(int argc, char **argv)
     const auto isHead = [&head](QChar c) { return bool(head[c.unicode()]); };
 
     Tally cleanRaw, cleanNorm, noisyRaw, noisyNorm, cleanHeads, noisyHeads;
-    std::vector<double> strokeMs;   // the pad recognises the drawing so far after every stroke
-    int withData = 0;
+    // Wrong orders, by Zinnia alone and by the pad with its templates.
+    const QByteArrayList wrongNames{"clean_swapped", "clean_shuffled", "clean_backwards", "clean_joined",
+                                    "clean_split", "noisy_shuffled", "noisy_backwards"};
+    QList<Tally> wrongModel(wrongNames.size()), wrongPad(wrongNames.size());
+    Tally cleanPad, noisyPad;
+    std::vector<double> strokeMs, modelStrokeMs;   // the pad recognises the drawing so far after every stroke
+    int withData = 0, seen = 0;
     for (QChar kanji : jouyou) {
         const Drawing m = medians(dataDir, kanji);
-        if (m.isEmpty())
+        if (m.isEmpty() || seen++ % every != 0)
             continue;
         ++withData;
         QRandomGenerator rng(20 + kanji.unicode());
@@ -239,17 +330,36 @@ int main(int argc, char **argv)
         noisyRaw.add(recognizer.classify(unnormalized(n), 10), kanji);
         cleanNorm.add(recognizer.recognize(c, 10), kanji);
         if (withData % 10 == 1) {
-            for (qsizetype k = 1; k <= n.size(); ++k) {
+            const std::function<bool(QChar)> accept = haveHeads ? std::function<bool(QChar)>(isHead) : nullptr;
+            QRandomGenerator orderRng(40 + kanji.unicode());
+            const Drawing drawn = mouseLike(shuffled(m, orderRng), orderRng);
+            for (qsizetype k = 1; k <= drawn.size(); ++k) {
                 QElapsedTimer timer;
                 timer.start();
-                recognizer.recognize(n.first(k), 20, haveHeads ? std::function<bool(QChar)>(isHead) : nullptr);
+                pad.recognize(drawn.first(k), 20, accept);
                 strokeMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+                timer.restart();
+                recognizer.recognize(drawn.first(k), 20, accept);
+                modelStrokeMs.push_back(double(timer.nsecsElapsed()) / 1e6);
             }
         }
         noisyNorm.add(recognizer.recognize(n, 10), kanji);
         if (haveHeads && isHead(kanji)) {
             cleanHeads.add(recognizer.recognize(c, 10, isHead), kanji);
             noisyHeads.add(recognizer.recognize(n, 10, isHead), kanji);
+            if (pad.hasTemplates()) {
+                cleanPad.add(pad.recognize(c, 10, isHead), kanji);
+                noisyPad.add(pad.recognize(n, 10, isHead), kanji);
+                QRandomGenerator wrongRng(60 + kanji.unicode());
+                const QList<Drawing> wrong{clean(swapped(m, wrongRng)), clean(shuffled(m, wrongRng)),
+                                           clean(backwards(m)),         clean(joined(m, wrongRng)),
+                                           clean(split(m, wrongRng)),   mouseLike(shuffled(m, wrongRng), wrongRng),
+                                           mouseLike(backwards(m), wrongRng)};
+                for (qsizetype w = 0; w < wrong.size(); ++w) {
+                    wrongModel[w].add(recognizer.recognize(wrong[w], 10, isHead), kanji);
+                    wrongPad[w].add(pad.recognize(wrong[w], 10, isHead), kanji);
+                }
+            }
         }
     }
     print("jouyou_kanji", jouyou.size());
@@ -262,11 +372,32 @@ int main(int argc, char **argv)
         print("jouyou_heads_with_data", cleanHeads.total);
         cleanHeads.print("clean_heads");
         noisyHeads.print("noisy_heads");
+        if (pad.hasTemplates()) {
+            cleanPad.print("pad_clean_heads");
+            noisyPad.print("pad_noisy_heads");
+            for (qsizetype w = 0; w < wrongNames.size(); ++w) {
+                wrongModel[w].print(wrongNames[w] + "_heads");
+                wrongPad[w].print("pad_" + wrongNames[w] + "_heads");
+            }
+        }
     }
-    std::sort(strokeMs.begin(), strokeMs.end());
-    if (!strokeMs.empty()) {
-        print("recognize_ms_per_stroke_median", strokeMs[strokeMs.size() / 2]);
-        print("recognize_ms_per_stroke_p95", strokeMs[strokeMs.size() * 95 / 100]);
+    if (!mousePath.isEmpty()) {
+        Tally model, withTemplates;
+        for (const auto &[kanji, drawing] : recordedDrawings(mousePath)) {
+            const std::function<bool(QChar)> accept = haveHeads ? std::function<bool(QChar)>(isHead) : nullptr;
+            model.add(recognizer.recognize(drawing, 10, accept), kanji);
+            withTemplates.add(pad.recognize(drawing, 10, accept), kanji);
+        }
+        print("mouse_recorded_drawings", model.total);
+        model.print("mouse_recorded");
+        withTemplates.print("pad_mouse_recorded");
+    }
+    for (auto [name, ms] : {std::pair("recognize_ms_per_stroke", &strokeMs), std::pair("model_ms_per_stroke", &modelStrokeMs)}) {
+        std::sort(ms->begin(), ms->end());
+        if (!ms->empty()) {
+            print(QByteArray(name + QByteArray("_median")).constData(), (*ms)[ms->size() / 2]);
+            print(QByteArray(name + QByteArray("_p95")).constData(), (*ms)[ms->size() * 95 / 100]);
+        }
     }
     std::vector<double> openMs;
     double rss = -1;

@@ -1,7 +1,9 @@
 #include "kanjipad/handwriting.h"
+#include "kanjipad/strokematch.h"
 #include "platform/textfile.h"
 
 #include <QFile>
+#include <QStringList>
 #include <QRectF>
 
 #include <zinnia.h>
@@ -22,6 +24,8 @@ constexpr int kSmoothingPasses = 2;
 // Zinnia ranks every character of the model anyway; asking for many lets
 // the caller's filter still leave enough.
 constexpr size_t kAskedForAtLeast = 400;
+// Zinnia's first ones that the templates rank along with their own.
+constexpr int kModelCandidates = 20;
 
 Stroke resampled(const Stroke &stroke, double step)
 {
@@ -95,12 +99,19 @@ Drawing normalizedDrawing(const Drawing &drawing, double square, double margin)
     return out;
 }
 
-HandwritingRecognizer::HandwritingRecognizer(const QString &modelPath) : m_modelPath(modelPath) {}
+HandwritingRecognizer::HandwritingRecognizer(const QString &modelPath, const QString &templatesPath)
+    : m_modelPath(modelPath), m_templatesPath(templatesPath)
+{
+}
 
 HandwritingRecognizer::~HandwritingRecognizer() = default;
 
 QString HandwritingRecognizer::defaultModelPath()
 {
+    // A model in the user's home, or the tests' own.
+    const QString chosen = qEnvironmentVariable("TOLVO_HANDWRITING_MODEL");
+    if (!chosen.isEmpty())
+        return chosen;
     return u"/usr/share/tegaki/models/zinnia/handwriting-ja.model"_s;
 }
 
@@ -125,13 +136,34 @@ bool HandwritingRecognizer::load()
     m_recognizer = std::move(recognizer);
     m_character.reset(zinnia::Character::create());
     m_state = State::Ready;
+    // A missing or broken template file leaves Zinnia's ranking as it is.
+    auto templates = std::make_unique<StrokeTemplates>();
+    if (!m_templatesPath.isEmpty() && templates->load(m_templatesPath))
+        m_templates = std::move(templates);
     return true;
 }
 
 QList<QChar> HandwritingRecognizer::recognize(const Drawing &drawing, int count,
                                               const std::function<bool(QChar)> &accept) const
 {
-    return classify(normalizedDrawing(drawing), count, accept);
+    // For recording real drawings for make bench-handwriting: every drawing
+    // recognised, a line each, as bench/mouse-drawings.txt has them.
+    if (static const QString record = qEnvironmentVariable("TOLVO_RECORD_DRAWINGS"); !record.isEmpty()) {
+        QStringList strokes;
+        for (const Stroke &stroke : drawing) {
+            QStringList points;
+            for (const QPointF &p : stroke)
+                points.append(QString::number(p.x(), 'g', 6) + u',' + QString::number(p.y(), 'g', 6));
+            strokes.append(points.join(u' '));
+        }
+        QFile file(record);
+        if (file.open(QIODevice::Append))
+            file.write(strokes.join(u'|').toUtf8() + '\n');
+    }
+    if (!m_templates)
+        return classify(normalizedDrawing(drawing), count, accept);
+    const QList<QChar> model = classify(normalizedDrawing(drawing), std::max(count, kModelCandidates), accept);
+    return m_templates->rank(drawing, model, count, accept);
 }
 
 QList<QChar> HandwritingRecognizer::classify(const Drawing &normal, int count,

@@ -10,6 +10,7 @@ namespace zinnia {
 class Character;
 class Recognizer;
 }
+class StrokeTemplates;
 
 // A drawing as the pad records it: strokes in drawing order, each the
 // points the pointer passed through, in any coordinates.
@@ -26,26 +27,30 @@ inline constexpr double kModelSquare = 1000.0;
 // uneven, shaky points give the recogniser the same few corners a pen would.
 Drawing normalizedDrawing(const Drawing &drawing, double square = kModelSquare, double margin = 0.2);
 
-// Zinnia with a handwriting model. The model file is read at the first
-// load(), not when the object is made, so that start-up never waits for it.
+// Zinnia with a handwriting model, and the stroke templates that let a
+// kanji drawn in any stroke order and direction still come first (Zinnia
+// alone knows only the right order). Both files are read at the first
+// load(), not when the object is made, so that start-up never waits for
+// them. Without templates, Zinnia's ranking stands alone.
 class HandwritingRecognizer
 {
 public:
     enum class State { NotLoaded, Ready, Missing, Unreadable };
 
-    explicit HandwritingRecognizer(const QString &modelPath);
+    explicit HandwritingRecognizer(const QString &modelPath, const QString &templatesPath = {});
     ~HandwritingRecognizer();
     HandwritingRecognizer(const HandwritingRecognizer &) = delete;
     HandwritingRecognizer &operator=(const HandwritingRecognizer &) = delete;
 
-    // Debian's tegaki-zinnia-japanese model.
+    // $TOLVO_HANDWRITING_MODEL when set, else Debian's tegaki-zinnia-japanese model.
     static QString defaultModelPath();
 
     const QString &modelPath() const { return m_modelPath; }
     State state() const { return m_state; }
-    // Opens the model the first time; true when it is ready. A failure is
-    // kept: a later call does not try again.
+    // Opens the model (and the templates) the first time; true when the
+    // model is ready. A failure is kept: a later call does not try again.
     bool load();
+    bool hasTemplates() const { return m_templates != nullptr; }
 
     // Up to `count` characters for the drawing, the likeliest first, only
     // those `accept` lets through (all when it is empty). The drawing is
@@ -53,12 +58,14 @@ public:
     // no point.
     QList<QChar> recognize(const Drawing &drawing, int count,
                            const std::function<bool(QChar)> &accept = {}) const;
-    // The same for a drawing already in the model's square, as it stands.
+    // Zinnia's ranking alone, for a drawing already in the model's square, as it stands.
     QList<QChar> classify(const Drawing &inSquare, int count,
                           const std::function<bool(QChar)> &accept = {}) const;
 
 private:
     QString m_modelPath;
+    QString m_templatesPath;
+    std::unique_ptr<StrokeTemplates> m_templates;
     State m_state = State::NotLoaded;
     std::unique_ptr<zinnia::Recognizer> m_recognizer;
     std::unique_ptr<zinnia::Character> m_character;

@@ -51,4 +51,5 @@ struct DataFiles {
     QString help;               // the help file
     QString kanji;              // the kanji pad's readings
     QString handwritingModel;   // the kanji pad's handwriting model
+    QString strokeTemplates;    // the kanji pad's stroke templates, for any stroke order
 };

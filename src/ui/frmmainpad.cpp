@@ -17,7 +17,7 @@ void frmMain::onEditKanjiPad() noexcept
             std::vector<bool> heads(65536, false);
             for (qint32 n = 0; n < m_dictionary.lineCount(); ++n)
                 heads[m_dictionary.firstUnits()[n]] = true;
-            m_kanjiPad = new KanjiPad(m_files.kanji, m_files.handwritingModel,
+            m_kanjiPad = new KanjiPad(m_files.kanji, m_files.handwritingModel, m_files.strokeTemplates,
                                       [heads = std::move(heads)](QChar c) { return bool(heads[c.unicode()]); }, this);
             connect(m_kanjiPad, &KanjiPad::chosen, this, &frmMain::putPadKanji);
             m_kanjiPad->placeBeside(this);

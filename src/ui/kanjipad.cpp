@@ -32,11 +32,11 @@ QString readingHint()
 
 } // namespace
 
-KanjiPad::KanjiPad(const QString &readingsPath, const QString &modelPath, std::function<bool(QChar)> accept,
-                   QWidget *owner)
+KanjiPad::KanjiPad(const QString &readingsPath, const QString &modelPath, const QString &templatesPath,
+                   std::function<bool(QChar)> accept, QWidget *owner)
     : QWidget(owner, Qt::Tool),
       m_accept(std::move(accept)),
-      m_recognizer(modelPath),
+      m_recognizer(modelPath, templatesPath),
       m_readingsPath(readingsPath)
 {
     setObjectName(u"frmKanjiPad"_s);

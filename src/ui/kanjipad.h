@@ -24,8 +24,8 @@ class KanjiPad : public QWidget
     Q_OBJECT
 public:
     // accept: the kanji worth offering (those that head a dictionary line).
-    KanjiPad(const QString &readingsPath, const QString &modelPath, std::function<bool(QChar)> accept,
-             QWidget *owner = nullptr);
+    KanjiPad(const QString &readingsPath, const QString &modelPath, const QString &templatesPath,
+             std::function<bool(QChar)> accept, QWidget *owner = nullptr);
     ~KanjiPad() override;
 
     static constexpr int kHandwritingCandidates = 20;

@@ -1,6 +1,7 @@
 // The recogniser: where a drawing lands in the model's square, a few kanji
 // drawn from strokes of our own, and a model that is missing or broken.
 #include "kanjipad/handwriting.h"
+#include "kanjipad/strokematch.h"
 
 #include <QFile>
 #include <QLineF>
@@ -154,6 +155,32 @@ private slots:
         QCOMPARE(found.size(), 10);
         QVERIFY(!found.contains(u'山'));
         QVERIFY(std::all_of(found.begin(), found.end(), [](QChar c) { return c.unicode() >= 0x4E00; }));
+    }
+
+    // The templates alone, without Zinnia's help: any order and direction,
+    // two strokes drawn as one, one drawn as two.
+    void anyOrder_data()
+    {
+        QTest::addColumn<QString>("kanji");
+        QTest::addColumn<QString>("strokes");
+        QTest::newRow("山 in order") << u"山"_s << u"50,8 50,80|15,35 15,86 85,86|85,30 85,86"_s;
+        QTest::newRow("山 last stroke first, all backwards") << u"山"_s << u"85,86 85,30|85,86 15,86 15,35|50,80 50,8"_s;
+        QTest::newRow("山 its corner lifted") << u"山"_s << u"15,35 15,86|15,86 85,86|50,8 50,80|85,30 85,86"_s;
+        QTest::newRow("十 upright first") << u"十"_s << u"50,94 51,50 50,8|10,45 90,44"_s;
+        QTest::newRow("川 backwards") << u"川"_s << u"8,92 18,75 22,50 22,12|50,80 50,22|80,94 80,50 80,8"_s;
+        QTest::newRow("出 shuffled") << u"出"_s << u"50,5 50,92|82,55 82,92|22,20 22,45 78,45|18,58 18,92 82,92|78,14 78,45"_s;
+        QTest::newRow("出 two strokes joined")
+            << u"出"_s << u"22,20 22,45 78,45 78,14 78,45|50,5 50,92|18,58 18,92 82,92|82,55 82,92"_s;
+    }
+    void anyOrder()
+    {
+        QFETCH(QString, kanji);
+        QFETCH(QString, strokes);
+        StrokeTemplates templates;
+        if (!templates.load(QStringLiteral(TOLVO_BIN_DIR "/tolvo.strokes")))
+            QSKIP("tolvo.strokes has not been built");
+        const QList<QChar> found = templates.rank(parse(strokes), {}, 10);
+        QVERIFY2(!found.isEmpty() && found.first() == kanji[0], qPrintable(QString(found.constData(), found.size())));
     }
 
     void unusableModel_data()
