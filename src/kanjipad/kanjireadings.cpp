@@ -1,11 +1,8 @@
 #include "kanjipad/kanjireadings.h"
+#include "kanjipad/romaji.h"
 #include "platform/textfile.h"
 
-#include <unicode/translit.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -14,16 +11,6 @@ namespace {
 bool isKatakana(QChar c)
 {
     return c.unicode() >= 0x30A1 && c.unicode() <= 0x30F6;
-}
-
-bool isLatinLetter(QChar c)
-{
-    return c.unicode() >= u'a' && c.unicode() <= u'z';
-}
-
-bool isVowel(QChar c)
-{
-    return QStringView(u"aeiou").contains(c);
 }
 
 QString katakanaToHiragana(QString text)
@@ -35,69 +22,14 @@ QString katakanaToHiragana(QString text)
     return text;
 }
 
-// An IME reads "nn" as ん (かんじ from "kannji"); ICU would double the
-// consonant instead (かっんじ). Before a vowel or y the second n starts the
-// next syllable (おんな from "onna"), so that n stays.
-QString imeDoubleN(QStringView latin)
-{
-    QString out;
-    for (qsizetype i = 0; i < latin.size(); ++i) {
-        out += latin[i];
-        if (latin[i] != u'n' || i + 1 >= latin.size() || latin[i + 1] != u'n')
-            continue;
-        out += u'\'';
-        const bool syllableFollows = i + 2 < latin.size() && (isVowel(latin[i + 2]) || latin[i + 2] == u'y');
-        if (!syllableFollows)
-            ++i;
-    }
-    return out;
-}
-
-QString transliterate(const QString &latin)
-{
-    // Built once: ICU compiles the rules on creation, which takes milliseconds.
-    static const std::unique_ptr<icu::Transliterator> toHiragana = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> t(
-            icu::Transliterator::createInstance("Latin-Hiragana", UTRANS_FORWARD, status));
-        return U_SUCCESS(status) ? std::move(t) : nullptr;
-    }();
-    if (!toHiragana)
-        return latin;
-    icu::UnicodeString text(latin.utf16(), int32_t(latin.size()));
-    toHiragana->transliterate(text);
-    return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
-}
-
 } // namespace
 
 QString typedReadingToHiragana(QStringView typed, bool *incomplete)
 {
-    if (incomplete)
-        *incomplete = false;
     // Full-width romaji and half-width katakana become their plain forms.
     QString text = typed.toString().normalized(QString::NormalizationForm_KC).toLower();
     text.removeIf([](QChar c) { return c.isSpace() || c == u'-' || c == u'.' || c == u'ー'; });
-    text = katakanaToHiragana(text);
-    if (!std::any_of(text.cbegin(), text.cend(), isLatinLetter))
-        return text;
-
-    // Consonants still waiting for their vowel: "yam" is や and whatever comes next.
-    qsizetype end = text.size();
-    while (end > 0 && isLatinLetter(text[end - 1]) && !isVowel(text[end - 1]))
-        --end;
-    // Yet an n there is ん already ("san", "kank"), and so is "nn"; "ny" is not.
-    const QStringView waiting = QStringView(text).mid(end);
-    if (waiting.startsWith(u"nn"))
-        end += 2;
-    else if (waiting.startsWith(u'n') && !waiting.startsWith(u"ny"))
-        end += 1;
-    if (end < text.size()) {
-        text.truncate(end);
-        if (incomplete)
-            *incomplete = true;
-    }
-    return transliterate(imeDoubleN(text)).remove(u'\'');
+    return romajiToHiragana(katakanaToHiragana(text), incomplete);
 }
 
 bool KanjiReadings::load(const QString &path)

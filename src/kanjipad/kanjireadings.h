@@ -7,10 +7,10 @@
 #include <functional>
 #include <vector>
 
-// A typed reading as hiragana: katakana turned to hiragana, romaji through
-// ICU's Latin-Hiragana transliterator (with an IME's "nn" for ん). Romaji
-// that ends in a consonant not yet followed by its vowel ("yam") is cut
-// there and *incomplete set, for a look-up by prefix alone.
+// A typed reading as hiragana: katakana turned to hiragana, romaji as the
+// input method reads it (romaji.h). Romaji that ends in a consonant not yet
+// followed by its vowel ("yam") is cut there and *incomplete set, for a
+// look-up by prefix alone.
 QString typedReadingToHiragana(QStringView typed, bool *incomplete = nullptr);
 
 // The kanji readings file, tolvo.kanji (UTF-8, from KANJIDIC at build
