@@ -4,11 +4,15 @@
 #include "ui/handwritingcanvas.h"
 
 #include <QBoxLayout>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +27,42 @@ QLabel *makeNote(QWidget *page, const QString &name)
     note->setWordWrap(true);
     note->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return note;
+}
+
+// A push button whose focus shows: the style's own mark is faint, or none.
+class PadButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPushButton::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        // Enter presses it too, instead of choosing the pad's first candidate.
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier)
+            animateClick();
+        else
+            QPushButton::keyPressEvent(event);
+    }
+};
+
+// The digit an input method composes or commits alone: "2" or "２".
+int typedDigit(const QInputMethodEvent *event)
+{
+    const QString text = event->preeditString().isEmpty() ? event->commitString() : event->preeditString();
+    if (text.size() != 1 || (!event->preeditString().isEmpty() && !event->commitString().isEmpty()))
+        return 0;
+    const int digit = text[0].digitValue();
+    return digit >= 1 && digit <= 9 ? digit : 0;
 }
 
 QString readingHint()
@@ -72,16 +112,21 @@ void KanjiPad::buildHandwritingPage()
     lblHandwritingNote = makeNote(pageHandwriting, u"lblHandwritingNote"_s);
     lblHandwritingNote->setFixedWidth(HandwritingCanvas::kSide);
     lblHandwritingNote->hide();
-    cmdUndo = new QPushButton(u"戻す"_s, pageHandwriting);
+    cmdUndo = new PadButton(u"戻す"_s, pageHandwriting);
     cmdUndo->setObjectName(u"cmdUndo"_s);
-    cmdUndo->setToolTip(u"最後の一画を消します"_s);
-    cmdClear = new QPushButton(u"消去"_s, pageHandwriting);
+    cmdUndo->setToolTip(u"最後の一画を消します（Ctrl+Z、BackSpace）"_s);
+    cmdClear = new PadButton(u"消去"_s, pageHandwriting);
     cmdClear->setObjectName(u"cmdClear"_s);
-    cmdClear->setToolTip(u"書いた字をすべて消します"_s);
+    cmdClear->setToolTip(u"書いた字をすべて消します（Delete）"_s);
+    // Reached with Tab, never by a click, so that drawing keeps the keys.
     for (QPushButton *button : {cmdUndo, cmdClear})
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
     barHandwriting = new CandidateBar(10, 2, pageHandwriting);
     barHandwriting->setObjectName(u"barHandwriting"_s);
+    // Tab goes to the candidates first: they are what a drawing is for.
+    setTabOrder(canvas, barHandwriting);
+    setTabOrder(barHandwriting, cmdUndo);
+    setTabOrder(cmdUndo, cmdClear);
 
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(cmdUndo);
@@ -98,6 +143,18 @@ void KanjiPad::buildHandwritingPage()
 
     connect(cmdUndo, &QPushButton::clicked, canvas, &HandwritingCanvas::undoStroke);
     connect(cmdClear, &QPushButton::clicked, canvas, &HandwritingCanvas::clearDrawing);
+    // Only while this page has the focus: on 読み the same keys edit the reading.
+    const auto key = [this](const QKeySequence &keys, void (HandwritingCanvas::*slot)()) {
+        auto *shortcut = new QShortcut(keys, pageHandwriting);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, slot] {
+            if (canvas->isVisible())
+                (canvas->*slot)();
+        });
+    };
+    key(QKeySequence(Qt::CTRL | Qt::Key_Z), &HandwritingCanvas::undoStroke);
+    key(QKeySequence(Qt::Key_Backspace), &HandwritingCanvas::undoStroke);
+    key(QKeySequence(Qt::Key_Delete), &HandwritingCanvas::clearDrawing);
     connect(canvas, &HandwritingCanvas::drawingChanged, this, &KanjiPad::recognize);
     connect(barHandwriting, &CandidateBar::chosen, this, &KanjiPad::choose);
     tabPages->addTab(pageHandwriting, u"手書き"_s);
@@ -116,6 +173,7 @@ void KanjiPad::buildReadingPage()
     lblReadingNote = makeNote(pageReading, u"lblReadingNote"_s);
     barReading = new CandidateBar(10, 5, pageReading);
     barReading->setObjectName(u"barReading"_s);
+    setTabOrder(txtReading, barReading);
 
     auto *field = new QHBoxLayout;
     field->addWidget(label);
@@ -152,6 +210,9 @@ void KanjiPad::setVisible(bool visible)
     // Back where the user left it, whatever the window manager would choose.
     if (visible && m_position)
         move(*m_position);
+    // Opened again, it takes a new reading: the last one was chosen from or given up.
+    if (visible && !isVisible())
+        txtReading->clear();
     QWidget::setVisible(visible);
 }
 
@@ -167,13 +228,19 @@ void KanjiPad::hideEvent(QHideEvent *event)
     QWidget::hideEvent(event);
 }
 
+void KanjiPad::focusInput()
+{
+    if (tabPages->currentWidget() == pageReading)
+        txtReading->setFocus(Qt::OtherFocusReason);
+    else
+        canvas->setFocus(Qt::OtherFocusReason);
+}
+
 void KanjiPad::pageShown()
 {
-    if (tabPages->currentWidget() == pageReading) {
-        txtReading->setFocus(Qt::OtherFocusReason);
+    focusInput();
+    if (tabPages->currentWidget() == pageReading)
         return;
-    }
-    canvas->setFocus(Qt::OtherFocusReason);
     if (m_recognizer.state() != HandwritingRecognizer::State::NotLoaded || m_recognizer.load())
         return;
     const QString model = m_recognizer.modelPath();
@@ -228,6 +295,17 @@ void KanjiPad::choose(QChar kanji)
         txtReading->clear();
     else
         canvas->clearDrawing();
+    focusInput();
+}
+
+bool KanjiPad::chooseNumber(int number)
+{
+    const CandidateBar *bar = currentCandidates();
+    const qsizetype n = bar->firstShown() + number - 1;
+    if (n >= bar->candidates().size())
+        return false;
+    choose(bar->candidates()[n]);
+    return true;
 }
 
 CandidateBar *KanjiPad::currentCandidates() const
@@ -240,21 +318,34 @@ bool KanjiPad::padKey(QKeyEvent *event)
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier)
         return false;
-    const QList<QChar> &candidates = currentCandidates()->candidates();
+    CandidateBar *bar = currentCandidates();
     const int key = event->key();
-    if (key == Qt::Key_Escape) {
+    switch (key) {
+    case Qt::Key_Escape:
         close();
         return true;
-    }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (!candidates.isEmpty())
-            choose(candidates.first());
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        chooseNumber(1);
         return true;
+    case Qt::Key_Down:
+        // Into the candidates; the bar handles its own keys once it has the focus.
+        if (bar->focusPolicy() != Qt::NoFocus)
+            bar->setFocus(Qt::TabFocusReason);
+        return true;
+    case Qt::Key_Up:
+        // Up from the candidates' first row.
+        focusInput();
+        return true;
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+        bar->turnPage(key == Qt::Key_PageDown ? 1 : -1);
+        return true;
+    default:
+        break;
     }
     if (key >= Qt::Key_1 && key <= Qt::Key_9) {
-        const qsizetype n = key - Qt::Key_1;
-        if (n < candidates.size())
-            choose(candidates[n]);
+        chooseNumber(key - Qt::Key_0);
         return true;
     }
     return false;
@@ -262,6 +353,19 @@ bool KanjiPad::padKey(QKeyEvent *event)
 
 bool KanjiPad::eventFilter(QObject *watched, QEvent *event)
 {
+    // With an input method on, a digit after a reading becomes a composition
+    // of its own ("２"): it chooses, as the key would, and never lands in
+    // the field. Mozc commits the composition it is told to drop, so that
+    // commit comes back as a digit too.
+    if (event->type() == QEvent::InputMethod && watched == txtReading) {
+        auto *input = static_cast<QInputMethodEvent *>(event);
+        if (const int digit = typedDigit(input)) {
+            if (!input->preeditString().isEmpty())
+                QGuiApplication::inputMethod()->reset();
+            chooseNumber(digit);
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);

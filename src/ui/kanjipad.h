@@ -37,7 +37,8 @@ public:
     void setVisible(bool visible) override;
 
 signals:
-    // A candidate was chosen: by a click, Enter for the first, 1 to 9 for the n-th.
+    // A candidate was chosen: by a click, Enter or Space on the marked one, or
+    // Enter for the first shown and 1 to 9 for the n-th shown.
     void chosen(QChar kanji);
 
 protected:
@@ -53,7 +54,12 @@ private:
     void recognize(const Drawing &drawing);
     void lookUp(const QString &typed);
     void choose(QChar kanji);
-    // Enter, 1 to 9 and Esc anywhere in the pad; true when the key was used.
+    // The candidate with that number on the page shown; false when there is none.
+    bool chooseNumber(int number);
+    // The reading field or the canvas, whichever page is shown.
+    void focusInput();
+    // Enter, 1 to 9, Esc, ↑, ↓, PageUp and PageDown anywhere in the pad;
+    // true when the key was used.
     bool padKey(QKeyEvent *event);
     // Typing on the 手書き page means a reading: the 読み page takes over
     // with what was typed. True when the key was such a letter.

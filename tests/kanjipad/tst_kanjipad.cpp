@@ -19,6 +19,10 @@ const QString kReadings = u"山\tサン セン やま\t131\n"
                           "川\tセン かわ\t181\n"
                           "出\tシュツ で.る -で だ.す\t13\n"_s;
 
+// A hundred kanji read き, in rank order: ten rows of candidates, two pages.
+const QString kHundred = u"日一国会年大十二本中長同時政事自社月議後前民生連五間対上部東者党地合市業内相方四定今回新場金員九入選立開"
+                         "手米力学問高代明実円関決子動京全目戦経通外最言氏現理調化田当八六約主題下首意法不来作性的要用制治"_s;
+
 QStringList dictionaryLines()
 {
     return workedExampleLines() + QStringList{u"出続家版露身発"_s, u"山川"_s, u"川山"_s};
@@ -132,6 +136,45 @@ private slots:
         QVERIFY(padChild<QLabel>(u"lblReadingNote"_s)->text().contains(u"ありません"_s));
     }
 
+    // Every candidate within reach of the keys: into the bar, over its rows and pages.
+    void keyboardOverCandidates_data()
+    {
+        QTest::addColumn<QStringList>("keys");   // after the reading き
+        QTest::addColumn<int>("chosen");         // the candidate that lands in box 0
+        QTest::newRow("Tab, Enter") << QStringList{u"Tab"_s, u"Return"_s} << 0;
+        QTest::newRow("Down into the bar, Down a row, Right") << QStringList{u"Down"_s, u"Down"_s, u"Right"_s, u"Space"_s} << 11;
+        QTest::newRow("PageDown in the bar") << QStringList{u"Tab"_s, u"Right"_s, u"PgDown"_s, u"Return"_s} << 51;
+        QTest::newRow("PageDown from the field, then a digit") << QStringList{u"PgDown"_s, u"3"_s} << 52;
+        QTest::newRow("a digit from the bar") << QStringList{u"Tab"_s, u"PgDown"_s, u"PgUp"_s, u"9"_s} << 8;
+        QTest::newRow("Up from the first row, Enter") << QStringList{u"Tab"_s, u"Right"_s, u"Up"_s, u"Return"_s} << 0;
+        QTest::newRow("Left over a row's start") << QStringList{u"Down"_s, u"Down"_s, u"Left"_s, u"Return"_s} << 9;
+        QTest::newRow("End, Down past the last") << QStringList{u"Tab"_s, u"End"_s, u"Down"_s, u"Right"_s, u"Return"_s} << 99;
+    }
+    void keyboardOverCandidates()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, chosen);
+        QString readings;
+        for (qsizetype n = 0; n < kHundred.size(); ++n)
+            readings += kHundred[n] + u"\tキ\t"_s + QString::number(n + 1) + u'\n';
+        QStringList lines = dictionaryLines();
+        for (QChar kanji : kHundred)
+            lines.append(kanji + u"山"_s);
+        QVERIFY(f->loadDictionary(lines));
+        open(true, writeBytes(f->dir, u"many.kanji"_s, readings.toUtf8()));
+        f->action(u"mnuEditKanjiPad"_s)->trigger();
+        pad()->windowHandle()->requestActivate();
+        QTRY_COMPARE(QApplication::activeWindow(), pad());
+        showReadingPage();
+        QTest::keyClicks(padChild<QLineEdit>(u"txtReading"_s), u"ki"_s);
+        for (const QString &key : keys) {
+            QWidget *focus = QApplication::focusWidget();
+            QTest::keyClick(focus, Qt::Key(QKeySequence::fromString(key)[0].key()));
+        }
+        QCOMPARE(f->box(0)->text(), QString(kHundred[chosen]));
+        QCOMPARE(QApplication::focusWidget(), padChild<QLineEdit>(u"txtReading"_s));
+    }
+
     // A letter typed on the 手書き page starts a reading.
     void typingOnHandwritingPage()
     {
@@ -154,11 +197,15 @@ private slots:
         open();
         f->action(u"mnuEditKanjiPad"_s)->trigger();
         pad()->move(130, 140);
-        QTest::keyClick(padChild<HandwritingCanvas>(u"canvas"_s), Qt::Key_Escape);
+        showReadingPage();
+        QTest::keyClicks(padChild<QLineEdit>(u"txtReading"_s), u"tyou"_s);
+        QTest::keyClick(padChild<QLineEdit>(u"txtReading"_s), Qt::Key_Escape);
         QVERIFY(!pad()->isVisible());
         f->action(u"mnuEditKanjiPad"_s)->trigger();
         QVERIFY(pad()->isVisible());
         QCOMPARE(pad()->pos(), QPoint(130, 140));
+        // A new reading, not the old one's end.
+        QVERIFY(padChild<QLineEdit>(u"txtReading"_s)->text().isEmpty());
         QCOMPARE(f->window->findChildren<KanjiPad *>().size(), 1);
     }
 
@@ -233,6 +280,16 @@ private slots:
         QTest::mouseClick(padChild<QPushButton>(u"cmdClear"_s), Qt::LeftButton);
         QVERIFY(canvas->drawing().isEmpty());
         QVERIFY(bar->candidates().isEmpty());
+
+        // 戻す and 消去 from the keyboard.
+        QVERIFY(QTest::qWaitForWindowActive(pad()));
+        for (const QList<QPoint> &stroke : yama)
+            drawStroke(canvas, stroke);
+        QTest::keyClick(canvas, Qt::Key_Backspace);
+        QTest::keyClick(canvas, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(canvas->drawing().size(), 1);
+        QTest::keyClick(canvas, Qt::Key_Delete);
+        QVERIFY(canvas->drawing().isEmpty());
     }
 
 private:
