@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_RUNS ?=
 FUZZ_TARGETS = $(basename $(notdir $(wildcard fuzz/fuzz_*.cpp)))
 
-.PHONY: all deps build run test test-user bench bench-handwriting fuzz sanitize word-costs check-ime deb check-deb clean
+.PHONY: all deps build run test test-user bench bench-handwriting bench-ocr fuzz sanitize word-costs check-ime deb check-deb clean
 
 all: build
 
@@ -45,7 +45,13 @@ bench-handwriting: build
 	@scripts/install-deps handwriting
 	@[ -d $(HANDWRITING_DATA) ] || npm install --prefix $(BUILD)/handwriting-data --no-save --no-audit --no-fund \
 	  hanzi-writer-data@2.0.1
-	$(BUILD)/bin/tolvo-bench-handwriting --data $(HANDWRITING_DATA) -d $(BUILD)/bin/tolvo.dic
+	$(BUILD)/bin/tolvo-bench-handwriting --data $(HANDWRITING_DATA) -d $(BUILD)/bin/tolvo.dic \
+	  --strokes $(BUILD)/bin/tolvo.strokes --mouse bench/mouse-drawings.txt
+
+# The picture reader's figures on generated puzzle pictures, per style and
+# kanji size. Not part of make test or CI.
+bench-ocr: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/tolvo-bench-ocr -d $(BUILD)/bin/tolvo.dic --count 24
 
 # The Debian package tolvo_VERSION_ARCH.deb, copied here: CPack over a
 # Release build with Debian's hardening flags (dpkg-buildflags).

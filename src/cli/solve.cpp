@@ -2,12 +2,14 @@
 
 #include "dictionary/dictionary.h"
 #include "platform/datafile.h"
+#include "picture/picturereader.h"
 #include "platform/textfile.h"
 #include "search/letters.h"
 #include "search/searchengine.h"
 #include "search/wordlist.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -76,6 +78,16 @@ QString dictionaryFailure(const QString &path, DictionaryStore &store)
     return text;
 }
 
+// The options' dictionary, or tolvo.dic beside the program; false, with the
+// message written, when it keeps no line.
+bool loadDictionary(const Options &options, DictionaryStore &dictionary, FILE *error)
+{
+    const QString path = options.dictionaryPath.isEmpty() ? DataFilePath(QStringLiteral(".dic")) : options.dictionaryPath;
+    const QString failure = dictionaryFailure(path, dictionary);
+    writeText(error, failure);
+    return failure.isEmpty();
+}
+
 // Text after the last ':' is meant as arrows unless it has letters and no
 // arrow at all: "続:家" stays two letters, while "続家:>x" is refused for
 // its arrows rather than searched as three letters.
@@ -95,6 +107,86 @@ std::optional<QStringView> arrowText(QStringView text)
 
 } // namespace
 
+namespace {
+
+// tolvo-solve --image: each picture read, then searched like a typed puzzle.
+int runImages(const Options &options, Output &out, FILE *error)
+{
+    if (options.puzzles.isEmpty())
+        return usageError(error, QStringLiteral(u"--image には画像ファイルを指定してください。"));
+    int status = 0;
+    std::vector<picture::LoadedPicture> pictures;
+    for (const QString &path : options.puzzles) {
+        const QFileInfo info(path);
+        if (!info.exists() || !info.isFile() || !info.isReadable()) {
+            writeText(error, QStringLiteral(u"tolvo-solve: 画像ファイルを開けません: ") + path + u'\n');
+            return 2;
+        }
+    }
+    DictionaryStore dictionary;
+    if (!loadDictionary(options, dictionary, error))
+        return 2;
+    // The engine starts with the first picture.
+    std::unique_ptr<picture::PictureReader> reader;
+    WordList words;
+    bool wordsLoaded = false;
+    SearchEngine engine;
+    for (const QString &path : options.puzzles) {
+        const picture::LoadedPicture loaded = picture::loadPicture(path);
+        picture::PictureResult read;
+        if (loaded.error != picture::PictureError::None) {
+            read.error = loaded.error;
+            read.message = loaded.message;
+        } else {
+            if (!reader)
+                reader = std::make_unique<picture::PictureReader>(picture::allowedLetters(dictionary));
+            if (!reader->loaded()) {
+                writeText(error, u"tolvo-solve: "_s + picture::errorMessage(picture::PictureError::EngineMissing) + u'\n');
+                return 2;
+            }
+            read = reader->read(loaded.image);
+        }
+        if (!read.ok()) {
+            writeText(error, u"tolvo-solve: "_s + path + u": "_s + read.message + u'\n');
+            out.write(u"\t\t\n"_s);
+            status = std::max(status, 1);
+            continue;
+        }
+        // An unreadable letter is an empty box, as in the window.
+        std::optional<Puzzle> puzzle(std::in_place);
+        puzzle->text = pictureText(read.puzzle, read.lettersRead);
+        for (int i = 0; i < read.lettersRead && i < ::Puzzle::kBoxes; ++i) {
+            const QChar c = read.puzzle.letters[size_t(i)];
+            puzzle->boxes += c.isNull() ? QString() : QString(c);
+            puzzle->arrows += read.puzzle.arrows[size_t(i)];
+        }
+        if (!puzzle->hasArrows())
+            puzzle->arrows.clear();
+        if ((options.showWords || puzzle->hasArrows()) && !wordsLoaded) {
+            const QString wordsPath = DataFilePath(QStringLiteral(".words"));
+            if (!words.load(wordsPath)) {
+                writeText(error, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
+                return 2;
+            }
+            wordsLoaded = true;
+        }
+        FixedLetters hooks(puzzle->boxes, puzzle->arrows);
+        const SearchResult result = engine.run(dictionary, hooks, wordsLoaded ? &words : nullptr);
+        out.write(resultLine(puzzle->text, result));
+        if (options.showWords && result.hasAnswer())
+            out.write(wordLines(*puzzle, result.answer(), words));
+        if (!result.hasAnswer())
+            status = std::max(status, 1);
+        if (out.failed())
+            break;
+    }
+    if (!out.written(error))
+        return 2;
+    return status;
+}
+
+} // namespace
+
 Options parseArguments(const QStringList &args)
 {
     Options options;
@@ -110,6 +202,8 @@ Options parseArguments(const QStringList &args)
                 return options;
             }
             options.dictionaryPath = args[++i];
+        } else if (a == u"--image") {
+            options.images = true;
         } else if (a == u"--words") {
             options.showWords = true;
         } else if (a == u"-a" || a == u"--arrow-file") {
@@ -193,6 +287,18 @@ std::optional<Puzzle> parsePuzzle(const QString &text, QString *error)
     return puzzle;
 }
 
+QString pictureText(const ::Puzzle &read, int letters)
+{
+    QString text, arrows;
+    bool anyArrow = false;
+    for (int i = 0; i < letters && i < ::Puzzle::kBoxes; ++i) {
+        text += read.letters[size_t(i)].isNull() ? u'？' : read.letters[size_t(i)];
+        arrows += arrowChar(read.arrows[size_t(i)]);
+        anyArrow = anyArrow || read.arrows[size_t(i)] != Arrow::None;
+    }
+    return anyArrow ? text + u':' + arrows : text;
+}
+
 QString resultLine(const QString &puzzle, const SearchResult &result)
 {
     QStringList listed;
@@ -219,7 +325,9 @@ QString helpText()
 {
     return QStringLiteral(
         u"使い方: tolvo-solve [-d|--dictionary 辞書ファイル] [--words] [-a|--arrow-file] [文字[:矢印]...]\n"
+        u"        tolvo-solve [-d 辞書ファイル] [--words] --image 画像ファイル...\n"
         u"Usage:  tolvo-solve [-d|--dictionary FILE] [--words] [-a|--arrow-file] [LETTERS[:ARROWS]...]\n"
+        u"        tolvo-solve [-d FILE] [--words] --image PICTURE...\n"
         u"\n"
         u"与えられた漢字（最大六文字）のすべてと二字熟語を作る漢字を辞書から探します。\n"
         u"Finds the kanji that forms a two-kanji word with every given kanji.\n"
@@ -242,6 +350,14 @@ QString helpText()
         u"                  A letter with an arrow counts only for words of tolvo.words in that order.\n"
         u"  -a, --arrow-file 標準入力の各行を 文字<TAB>矢印<TAB>… として読みます（arrow-puzzles.tsv の形）。\n"
         u"                  read standard input as letters<TAB>arrows<TAB>… (the arrow-puzzles.tsv form).\n"
+        u"  --image         引数は問題の画像ファイル（PNG, JPEG, BMP, GIF など）です。画像から読んだ文字\n"
+        u"                  （読めない文字は ？）と、矢印があれば :矢印 を最初の欄に出して解きます。\n"
+        u"                  問題を読めない画像は最初の欄が空の行（終了コード 1）、ないファイルは終了コード 2。\n"
+        u"                  文字認識に tesseract-ocr-jpn パッケージが要ります。\n"
+        u"                  the arguments are puzzle pictures: the first field is the letters read\n"
+        u"                  (？ where one could not be read) and, when the picture shows arrows, ':' and\n"
+        u"                  the arrows. A picture without a readable puzzle gives a line with an empty\n"
+        u"                  first field (exit 1); a missing file exits 2. Needs tesseract-ocr-jpn.\n"
         u"  -d, --dictionary 辞書ファイル（既定: プログラムと同じフォルダの tolvo.dic）\n"
         u"                  the dictionary (default: tolvo.dic beside the program)\n"
         u"  --words         答えの下に、空でない文字ごとに一行、<TAB>熟語<TAB>読み（・区切り）を出します。\n"
@@ -272,6 +388,8 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
     if (!options.usageError.isEmpty())
         return usageError(error, options.usageError);
 
+    if (options.images)
+        return runImages(options, out, error);
     QStringList puzzles = options.puzzles;
     if (options.readStdin) {
         QFile in;
@@ -290,13 +408,9 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
         parsed.push_back(*puzzle);
     }
 
-    const QString dictionaryPath =
-        options.dictionaryPath.isEmpty() ? DataFilePath(QStringLiteral(".dic")) : options.dictionaryPath;
     DictionaryStore dictionary;
-    if (const QString failure = dictionaryFailure(dictionaryPath, dictionary); !failure.isEmpty()) {
-        writeText(error, failure);
+    if (!loadDictionary(options, dictionary, error))
         return 2;
-    }
 
     WordList words;
     // An arrow is checked against the words; without them no answer may

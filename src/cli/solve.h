@@ -2,6 +2,7 @@
 // tolvo-solve's parts: the command line read into options, the puzzles read
 // and split into letter boxes, the lines it prints, and the run itself.
 #include "search/arrows.h"
+#include "search/puzzle.h"
 
 #include <QList>
 #include <QString>
@@ -21,7 +22,8 @@ struct Options {
     bool arrowFile = false;   // standard input is letters TAB arrows TAB …
     bool help = false;        // reading stopped at -h or --help
     bool readStdin = true;    // no puzzle among the arguments
-    QStringList puzzles;
+    bool images = false;      // --image: the arguments are picture files
+    QStringList puzzles;      // with images, the pictures' paths
     QString usageError;       // why the arguments are refused; empty when they are not
 };
 
@@ -63,9 +65,15 @@ QString wordLines(const Puzzle &puzzle, const QString &answer, const WordList &w
 
 QString helpText();
 
+// The puzzle read from a picture as tolvo-solve prints and searches it: an
+// unreadable letter is '？', and the arrows follow a ':' when any was seen.
+QString pictureText(const ::Puzzle &read, int letters);
+
 // Solves what the options ask, printing to output and error: 0 when every
 // puzzle has an answer, 1 when some has none, 2 on a usage error, a
 // dictionary or words file that cannot be read, or output that was lost.
+// With --image, a picture without a readable puzzle is a line with an empty
+// first field (1); a missing file or a missing text engine is 2.
 int run(const Options &options, FILE *input, FILE *output, FILE *error);
 
 } // namespace solve

@@ -110,5 +110,19 @@ out=$(printf '続家\t<>\t出\n' | "$tmp/prog/solver" -a); rc=$?
 check "arrow file" "続家:<>${tab}${tab}出:1" "$out"
 check "arrow file status" 1 $rc
 
+# A puzzle read from a picture (with the shipped dictionary beside the
+# program), a picture without one, and a file that is not there.
+if [ -f "$1/tolvo.dic" ] && [ -f /usr/share/tesseract-ocr/5/tessdata/jpn.traineddata ]; then
+  pictures=$2/tests/data/pictures
+  out=$("$bin" --image "$pictures/gothic-4.png" "$pictures/animated.gif" 2>"$tmp/err"); rc=$?
+  check "pictures" "計間代同:<<<>${tab}時" "$(printf '%s\n' "$out" | cut -f1,2 | head -n 1)"
+  check "picture without a puzzle" "${tab}${tab}" "$(printf '%s\n' "$out" | sed -n 2p)"
+  check "picture without a puzzle status" 1 $rc
+  grep -q "animated.gif: " "$tmp/err" || { echo "FAIL picture without a puzzle: file not named"; fails=$((fails + 1)); }
+  "$bin" --image "$tmp/none.png" >/dev/null 2>"$tmp/err"; rc=$?
+  check "missing picture" 2 $rc
+  grep -q "$tmp/none.png" "$tmp/err" || { echo "FAIL missing picture: file not named"; fails=$((fails + 1)); }
+fi
+
 [ $fails -eq 0 ] && echo "all tolvo-solve checks passed"
 exit $((fails > 0))

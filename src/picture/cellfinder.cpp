@@ -1,0 +1,671 @@
+#include "picture/cellfinder.h"
+
+#include <QPainter>
+#include <QTransform>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+// Analysis runs on at most this many pixels; a larger picture is scaled
+// down first (a 4K screenshot keeps kanji of 24 px readable).
+constexpr qint64 kWorkPixels = 6'000'000;
+// More pieces than this is text or noise, not a puzzle.
+constexpr int kMaxPieces = 20'000;
+
+struct Gray {
+    int w = 0, h = 0;
+    std::vector<quint8> px;
+    quint8 at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
+};
+
+Gray grayOf(const QImage &image)
+{
+    QImage img = image;
+    if (qint64(img.width()) * img.height() > kWorkPixels) {
+        const double s = std::sqrt(double(kWorkPixels) / (double(img.width()) * img.height()));
+        img = img.scaled(std::max(1, int(img.width() * s)), std::max(1, int(img.height() * s)), Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+    }
+    if (img.hasAlphaChannel()) {
+        // Transparent pixels are paper.
+        QImage flat(img.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter p(&flat);
+        p.drawImage(0, 0, img);
+        p.end();
+        img = flat;
+    }
+    img = img.convertToFormat(QImage::Format_Grayscale8);
+    Gray g;
+    g.w = img.width();
+    g.h = img.height();
+    g.px.resize(size_t(g.w) * size_t(g.h));
+    for (int y = 0; y < g.h; ++y)
+        std::copy_n(img.constScanLine(y), g.w, g.px.begin() + qsizetype(y) * g.w);
+    return g;
+}
+
+int percentile(const std::array<int, 256> &hist, qint64 total, double q)
+{
+    const qint64 want = qint64(double(total) * q);
+    qint64 seen = 0;
+    for (int v = 0; v < 256; ++v) {
+        seen += hist[v];
+        if (seen > want)
+            return v;
+    }
+    return 255;
+}
+
+// Ink dark on white: light ink (a caption's white fill inside its dark
+// outline) is turned over. Ink is the far tail from the typical pixel.
+void makeInkDark(Gray &g)
+{
+    std::array<int, 256> hist{};
+    for (quint8 v : g.px)
+        ++hist[v];
+    const qint64 n = qint64(g.px.size());
+    const int lo = percentile(hist, n, 0.002), mid = percentile(hist, n, 0.5), hi = percentile(hist, n, 0.998);
+    if (hi - mid > mid - lo)
+        for (quint8 &v : g.px)
+            v = quint8(255 - v);
+}
+
+// Each pixel over its neighbourhood's paper level (a high percentile of
+// blocks, interpolated), so uneven light and gradients become flat paper.
+void flattenBackground(Gray &g)
+{
+    const int block = std::max(16, std::max(g.w, g.h) / 10);
+    const int bw = (g.w + block - 1) / block, bh = (g.h + block - 1) / block;
+    std::vector<float> level(size_t(bw) * size_t(bh));
+    for (int by = 0; by < bh; ++by)
+        for (int bx = 0; bx < bw; ++bx) {
+            std::array<int, 256> hist{};
+            qint64 n = 0;
+            for (int y = by * block; y < std::min(g.h, (by + 1) * block); ++y)
+                for (int x = bx * block; x < std::min(g.w, (bx + 1) * block); ++x, ++n)
+                    ++hist[g.at(x, y)];
+            level[size_t(by) * size_t(bw) + size_t(bx)] = float(std::max(percentile(hist, n, 0.7), 1));
+        }
+    for (int y = 0; y < g.h; ++y) {
+        const float fy = std::clamp((y + 0.5f) / block - 0.5f, 0.f, float(bh - 1));
+        const int y0 = int(fy), y1 = std::min(y0 + 1, bh - 1);
+        const float ty = fy - y0;
+        for (int x = 0; x < g.w; ++x) {
+            const float fx = std::clamp((x + 0.5f) / block - 0.5f, 0.f, float(bw - 1));
+            const int x0 = int(fx), x1 = std::min(x0 + 1, bw - 1);
+            const float tx = fx - x0;
+            const auto L = [&](int xx, int yy) { return level[size_t(yy) * size_t(bw) + size_t(xx)]; };
+            const float bg = (L(x0, y0) * (1 - tx) + L(x1, y0) * tx) * (1 - ty) + (L(x0, y1) * (1 - tx) + L(x1, y1) * tx) * ty;
+            quint8 &v = g.px[size_t(y) * size_t(g.w) + size_t(x)];
+            v = quint8(std::min(255.f, 255.f * v / bg));
+        }
+    }
+}
+
+// Otsu's threshold; -1 when the two classes are too alike to be ink on paper.
+int inkThreshold(const Gray &g)
+{
+    std::array<int, 256> hist{};
+    for (quint8 v : g.px)
+        ++hist[v];
+    const double n = double(g.px.size());
+    double sumAll = 0;
+    for (int v = 0; v < 256; ++v)
+        sumAll += double(v) * hist[v];
+    double wB = 0, sumB = 0, best = -1;
+    int t = -1;
+    for (int v = 0; v < 255; ++v) {
+        wB += hist[v];
+        if (wB == 0)
+            continue;
+        const double wF = n - wB;
+        if (wF == 0)
+            break;
+        sumB += double(v) * hist[v];
+        const double mB = sumB / wB, mF = (sumAll - sumB) / wF;
+        const double between = wB * wF * (mB - mF) * (mB - mF);
+        if (between > best) {
+            best = between;
+            t = v;
+        }
+    }
+    if (t < 0)
+        return -1;
+    double s = 0, c = 0;
+    for (int v = 0; v <= t; ++v) {
+        s += double(v) * hist[v];
+        c += hist[v];
+    }
+    // Ink must be clearly darker than the flattened paper (255).
+    if (c == 0 || s / c > 150)
+        return -1;
+    return std::min(t, 200);
+}
+
+struct Piece {
+    QRect box;
+    int count = 0;
+    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    QPointF centroid() const { return {sx / count, sy / count}; }
+};
+
+struct Pieces {
+    std::vector<int> label;   // -1 for paper
+    std::vector<Piece> list;
+    std::vector<int> pixelStart;   // pixels of piece i: pixels[pixelStart[i] .. pixelStart[i+1])
+    std::vector<int> pixels;
+};
+
+bool findPieces(const Gray &g, int threshold, Pieces &out)
+{
+    const int w = g.w, h = g.h;
+    out.label.assign(size_t(w) * size_t(h), -1);
+    std::vector<int> stack;
+    for (int start = 0; start < w * h; ++start) {
+        if (g.px[size_t(start)] > threshold || out.label[size_t(start)] >= 0)
+            continue;
+        if (int(out.list.size()) >= kMaxPieces)
+            return false;
+        const int id = int(out.list.size());
+        Piece p;
+        p.box = QRect(start % w, start / w, 1, 1);
+        stack.push_back(start);
+        out.label[size_t(start)] = id;
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            const int x = i % w, y = i / w;
+            ++p.count;
+            p.sx += x;
+            p.sy += y;
+            p.sxx += double(x) * x;
+            p.syy += double(y) * y;
+            p.sxy += double(x) * y;
+            p.box |= QRect(x, y, 1, 1);
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
+                        continue;
+                    const int j = ny * w + nx;
+                    if (out.label[size_t(j)] < 0 && g.px[size_t(j)] <= threshold) {
+                        out.label[size_t(j)] = id;
+                        stack.push_back(j);
+                    }
+                }
+        }
+        out.list.push_back(p);
+    }
+    out.pixelStart.assign(out.list.size() + 1, 0);
+    for (int l : out.label)
+        if (l >= 0)
+            ++out.pixelStart[size_t(l) + 1];
+    for (size_t i = 1; i < out.pixelStart.size(); ++i)
+        out.pixelStart[i] += out.pixelStart[i - 1];
+    out.pixels.resize(size_t(out.pixelStart.back()));
+    std::vector<int> fill(out.pixelStart.begin(), out.pixelStart.end() - 1);
+    for (int i = 0; i < w * h; ++i)
+        if (const int l = out.label[size_t(i)]; l >= 0)
+            out.pixels[size_t(fill[size_t(l)]++)] = i;
+    return true;
+}
+
+// Share of a piece's pixels inside r.
+double shareIn(const Pieces &ps, int id, const QRectF &r, int w)
+{
+    int in = 0;
+    const int a = ps.pixelStart[size_t(id)], b = ps.pixelStart[size_t(id) + 1];
+    for (int k = a; k < b; ++k) {
+        const int i = ps.pixels[size_t(k)];
+        if (r.contains(QPointF(i % w + 0.5, i / w + 0.5)))
+            ++in;
+    }
+    return b > a ? double(in) / (b - a) : 0;
+}
+
+QRectF inner(const QRect &box, double margin)
+{
+    return QRectF(box.x() + box.width() * margin, box.y() + box.height() * margin, box.width() * (1 - 2 * margin),
+                  box.height() * (1 - 2 * margin));
+}
+
+// An outline drawn round something: nothing of it in its middle.
+bool hollow(const Pieces &ps, int id, int w)
+{
+    const QRect &b = ps.list[size_t(id)].box;
+    return b.width() >= 10 && b.height() >= 10 && shareIn(ps, id, inner(b, 0.25), w) < 0.03;
+}
+
+// A ring: hollow, round (its bounding box's corners empty), about as wide as high.
+bool ring(const Pieces &ps, int id, int w)
+{
+    const QRect &b = ps.list[size_t(id)].box;
+    const double aspect = double(b.width()) / b.height();
+    if (!hollow(ps, id, w) || aspect < 0.7 || aspect > 1.43)
+        return false;
+    const double cw = b.width() * 0.16, ch = b.height() * 0.16;
+    double corners = 0;
+    for (const QPointF &at : {QPointF(b.left(), b.top()), QPointF(b.right() + 1 - cw, b.top()),
+                              QPointF(b.left(), b.bottom() + 1 - ch), QPointF(b.right() + 1 - cw, b.bottom() + 1 - ch)})
+        corners += shareIn(ps, id, QRectF(at, QSizeF(cw, ch)), w);
+    return corners < 0.03;
+}
+
+double angleOf(QPointF v)
+{
+    // 0 at the top, clockwise (y grows downwards).
+    double a = std::atan2(v.x(), -v.y()) * 180 / std::numbers::pi;
+    return a < 0 ? a + 360 : a;
+}
+
+double wrap180(double a)
+{
+    while (a > 180)
+        a -= 360;
+    while (a <= -180)
+        a += 360;
+    return a;
+}
+
+double distanceTo(const QRectF &r, QPointF p)
+{
+    const double dx = std::max({r.left() - p.x(), 0.0, p.x() - r.right()});
+    const double dy = std::max({r.top() - p.y(), 0.0, p.y() - r.bottom()});
+    return std::hypot(dx, dy);
+}
+
+struct ArrowShape {
+    bool isArrow = false;
+    QPointF head;   // unit vector from the middle towards the head
+};
+
+// A long thin piece, much wider at one end than along its shaft: an arrow
+// drawn as a character or as a line with a head.
+ArrowShape arrowShape(const Pieces &ps, int id, int w)
+{
+    const Piece &p = ps.list[size_t(id)];
+    if (p.count < 6)
+        return {};
+    const QPointF m = p.centroid();
+    const double cxx = p.sxx / p.count - m.x() * m.x(), cyy = p.syy / p.count - m.y() * m.y();
+    const double cxy = p.sxy / p.count - m.x() * m.y();
+    const double theta = 0.5 * std::atan2(2 * cxy, cxx - cyy);
+    const QPointF u(std::cos(theta), std::sin(theta)), v(-u.y(), u.x());
+    constexpr int kBins = 6;
+    double lo = 1e9, hi = -1e9;
+    const int a = ps.pixelStart[size_t(id)], b = ps.pixelStart[size_t(id) + 1];
+    for (int k = a; k < b; ++k) {
+        const int i = ps.pixels[size_t(k)];
+        const double t = (i % w - m.x()) * u.x() + (i / w - m.y()) * u.y();
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+    }
+    const double length = hi - lo + 1;
+    std::array<double, kBins> minS, maxS;
+    minS.fill(1e9);
+    maxS.fill(-1e9);
+    for (int k = a; k < b; ++k) {
+        const int i = ps.pixels[size_t(k)];
+        const double dx = i % w - m.x(), dy = i / w - m.y();
+        const double t = dx * u.x() + dy * u.y(), s = dx * v.x() + dy * v.y();
+        const int bin = std::clamp(int((t - lo) / length * kBins), 0, kBins - 1);
+        minS[bin] = std::min(minS[bin], s);
+        maxS[bin] = std::max(maxS[bin], s);
+    }
+    std::array<double, kBins> width;
+    double widest = 0;
+    for (int i = 0; i < kBins; ++i) {
+        width[size_t(i)] = maxS[size_t(i)] >= minS[size_t(i)] ? maxS[size_t(i)] - minS[size_t(i)] + 1 : 0;
+        widest = std::max(widest, width[size_t(i)]);
+    }
+    if (length < 2.0 * widest || length < 8)
+        return {};
+    const double shaft = std::min({width[2], width[3]});
+    const double end0 = std::max(width[0], width[1]), end1 = std::max(width[4], width[5]);
+    const double headW = std::max(end0, end1), tailW = std::min(end0, end1);
+    if (headW < 2.0 * std::max(shaft, 1.0) || headW < 1.5 * std::max(tailW, 1.0) || headW < 4)
+        return {};
+    return {true, end1 > end0 ? u : -u};
+}
+
+struct Sector {
+    double from = 0, to = 0;   // degrees, to may pass 360
+    std::vector<int> pieces;
+};
+
+std::vector<Sector> mergeSectors(std::vector<Sector> spans)
+{
+    std::sort(spans.begin(), spans.end(), [](const Sector &a, const Sector &b) { return a.from < b.from; });
+    std::vector<Sector> merged;
+    constexpr double kSlack = 2;
+    for (Sector &s : spans) {
+        if (!merged.empty() && s.from <= merged.back().to + kSlack) {
+            merged.back().to = std::max(merged.back().to, s.to);
+            merged.back().pieces.insert(merged.back().pieces.end(), s.pieces.begin(), s.pieces.end());
+        } else {
+            merged.push_back(std::move(s));
+        }
+    }
+    // The circle closes: a last sector reaching past 360 joins the first.
+    while (merged.size() > 1 && merged.back().to + kSlack >= merged.front().from + 360) {
+        Sector last = std::move(merged.back());
+        merged.pop_back();
+        merged.front().from = last.from - 360;
+        merged.front().to = std::max(merged.front().to, last.to - 360);
+        merged.front().pieces.insert(merged.front().pieces.end(), last.pieces.begin(), last.pieces.end());
+    }
+    return merged;
+}
+
+QRect unionBox(const Pieces &ps, const std::vector<int> &ids)
+{
+    QRect r;
+    for (int id : ids)
+        r |= ps.list[size_t(id)].box;
+    return r;
+}
+
+// The letter's pieces drawn dark on white from the flattened picture,
+// turned upright by -tilt degrees, the em scaled to kEmPixels.
+QImage renderGlyph(const Gray &g, const Pieces &ps, const std::vector<int> &ids, int em, double tilt, int threshold)
+{
+    const QRect box = unionBox(ps, ids).adjusted(-2, -2, 2, 2).intersected(QRect(0, 0, g.w, g.h));
+    std::vector<char> mine(ps.list.size(), 0);
+    for (int id : ids)
+        mine[size_t(id)] = 1;
+    QImage crop(box.size(), QImage::Format_Grayscale8);
+    crop.fill(255);
+    // The pieces' own pixels and their rim keep their grey, so that soft
+    // edges survive; anything else in the box is paper.
+    const double ink = std::max(1, threshold);
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        uchar *line = crop.scanLine(y - box.top());
+        for (int x = box.left(); x <= box.right(); ++x) {
+            bool near = false;
+            for (int dy = -1; dy <= 1 && !near; ++dy)
+                for (int dx = -1; dx <= 1 && !near; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || ny < 0 || nx >= g.w || ny >= g.h)
+                        continue;
+                    const int l = ps.label[size_t(ny) * size_t(g.w) + size_t(nx)];
+                    near = l >= 0 && mine[size_t(l)];
+                }
+            if (near) {
+                // Stretch so that the threshold's grey is mid-grey.
+                const double v = g.at(x, y);
+                line[x - box.left()] = quint8(std::clamp(v <= ink ? v / ink * 128 : 128 + (v - ink) / (255 - ink + 1e-9) * 127, 0.0, 255.0));
+            }
+        }
+    }
+    const double scale = double(kEmPixels) / std::max(em, 1);
+    QTransform t;
+    t.scale(scale, scale);
+    if (std::abs(tilt) > 1.0)
+        t.rotate(-tilt);
+    QImage turned = crop.transformed(t, Qt::SmoothTransformation);
+    // transformed() fills uncovered corners with black/transparent: paint them paper.
+    const QRect inside = QRect(QPoint(0, 0), turned.size());
+    const int pad = std::max(4, kEmPixels / 5);
+    const int side = std::max({turned.width(), turned.height(), kEmPixels});
+    QImage out(side + 2 * pad, side + 2 * pad, QImage::Format_Grayscale8);
+    out.fill(255);
+    QPainter p(&out);
+    QImage mask(turned.size(), QImage::Format_Grayscale8);
+    if (turned.format() != QImage::Format_Grayscale8) {
+        // A rotation gives ARGB; composite on white.
+        QImage onWhite(turned.size(), QImage::Format_RGB32);
+        onWhite.fill(Qt::white);
+        QPainter q(&onWhite);
+        q.drawImage(0, 0, turned);
+        q.end();
+        turned = onWhite.convertToFormat(QImage::Format_Grayscale8);
+    }
+    Q_UNUSED(mask);
+    Q_UNUSED(inside);
+    p.drawImage((out.width() - turned.width()) / 2, (out.height() - turned.height()) / 2, turned);
+    p.end();
+    return out;
+}
+
+} // namespace
+
+CellLayout findCells(const QImage &image)
+{
+    CellLayout layout;
+    if (image.isNull() || image.width() < 8 || image.height() < 8)
+        return layout;
+    Gray g = grayOf(image);
+    makeInkDark(g);
+    flattenBackground(g);
+    const int threshold = inkThreshold(g);
+    if (threshold < 0)
+        return layout;
+    Pieces ps;
+    if (!findPieces(g, threshold, ps))
+        return layout;
+    const int w = g.w;
+    const QRect whole(0, 0, g.w, g.h);
+
+    // Specks, and what frames the whole picture.
+    std::vector<char> alive(ps.list.size(), 1);
+    const int minCount = std::max(4, int(qint64(g.w) * g.h / 400'000));
+    for (size_t i = 0; i < ps.list.size(); ++i) {
+        const Piece &p = ps.list[i];
+        const bool touches = p.box.left() == 0 || p.box.top() == 0 || p.box.right() == g.w - 1 || p.box.bottom() == g.h - 1;
+        if (p.count < minCount || (p.box.width() > g.w * 0.6 && p.box.height() > g.h * 0.6)
+            || (touches && (p.box.width() > g.w / 2 || p.box.height() > g.h / 2)))
+            alive[i] = 0;
+    }
+    auto living = [&] {
+        std::vector<int> ids;
+        for (size_t i = 0; i < alive.size(); ++i)
+            if (alive[i])
+                ids.push_back(int(i));
+        return ids;
+    };
+    std::vector<int> ids = living();
+    if (ids.empty())
+        return layout;
+    const QRect all = unionBox(ps, ids);
+    QPointF centre = QRectF(all).center();
+
+    // The centre: a box or ring round the middle, with its 「？」, or the middle of the ink.
+    int centreFrame = -1;
+    for (int id : ids) {
+        const QRect &b = ps.list[size_t(id)].box;
+        if (b.contains(centre.toPoint()) && b.width() < all.width() * 0.6 && b.height() < all.height() * 0.6
+            && hollow(ps, id, w) && (centreFrame < 0 || b.width() > ps.list[size_t(centreFrame)].box.width()))
+            centreFrame = id;
+    }
+    QRectF centreZone;
+    if (centreFrame >= 0) {
+        centre = QRectF(ps.list[size_t(centreFrame)].box).center();
+        centreZone = ps.list[size_t(centreFrame)].box;
+    }
+    // Distances of the pieces from the centre tell the letters' ring.
+    std::vector<double> radii;
+    for (int id : ids)
+        radii.push_back(std::hypot(ps.list[size_t(id)].centroid().x() - centre.x(), ps.list[size_t(id)].centroid().y() - centre.y()));
+    std::vector<double> sorted = radii;
+    std::nth_element(sorted.begin(), sorted.begin() + qsizetype(sorted.size() * 3 / 4), sorted.end());
+    const double ringRadius = sorted[sorted.size() * 3 / 4];
+    if (centreZone.isNull())
+        centreZone = QRectF(centre - QPointF(ringRadius * 0.3, ringRadius * 0.3), QSizeF(ringRadius * 0.6, ringRadius * 0.6));
+    for (size_t k = 0; k < ids.size(); ++k) {
+        const int id = ids[k];
+        if (id == centreFrame || centreZone.contains(QRectF(ps.list[size_t(id)].box))
+            || ps.list[size_t(id)].box.contains(centre.toPoint()) || ring(ps, id, w))
+            alive[size_t(id)] = 0;
+    }
+    ids = living();
+
+    // Boxes drawn round letters: hollow pieces with pieces inside them. One
+    // alone is more likely a letter's own enclosure (国, 回).
+    std::vector<int> frames;
+    for (int id : ids) {
+        if (!hollow(ps, id, w))
+            continue;
+        const QRect &b = ps.list[size_t(id)].box;
+        bool encloses = false, enclosed = false;
+        for (int other : ids) {
+            if (other == id)
+                continue;
+            encloses = encloses || b.contains(ps.list[size_t(other)].box);
+            enclosed = enclosed || (ps.list[size_t(other)].box.contains(b) && hollow(ps, other, w));
+        }
+        if (encloses && !enclosed)
+            frames.push_back(id);
+    }
+    if (frames.size() >= 2)
+        for (int id : frames)
+            alive[size_t(id)] = 0;
+    ids = living();
+
+    // Sectors: each piece's span of angles round the centre, overlapping spans merged.
+    std::vector<Sector> spans;
+    for (int id : ids) {
+        const QRectF b = QRectF(ps.list[size_t(id)].box).adjusted(0, 0, 1, 1);
+        const double mid = angleOf(ps.list[size_t(id)].centroid() - centre);
+        double lo = 0, hi = 0;
+        for (QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()}) {
+            const double d = wrap180(angleOf(corner - centre) - mid);
+            lo = std::min(lo, d);
+            hi = std::max(hi, d);
+        }
+        if (hi - lo > 100)
+            continue;   // a line round the puzzle, not part of a letter
+        spans.push_back({mid + lo < 0 ? mid + lo + 360 : mid + lo, (mid + lo < 0 ? mid + lo + 360 : mid + lo) + hi - lo, {id}});
+    }
+    std::vector<Sector> sectors = mergeSectors(std::move(spans));
+    layout.sectors = int(sectors.size());
+    layout.centre = centre;
+    if (sectors.empty())
+        return layout;
+    if (int(sectors.size()) > kMaxLetters) {
+        layout.outcome = CellLayout::Outcome::TooMany;
+        return layout;
+    }
+    if (int(sectors.size()) < kMinLetters) {
+        layout.outcome = CellLayout::Outcome::TooFew;
+        return layout;
+    }
+
+    struct Found {
+        double angle;
+        std::vector<int> letter;
+        Arrow arrow = Arrow::None;
+    };
+    std::vector<Found> found;
+    for (const Sector &s : sectors) {
+        Found f{0, {}, Arrow::None};
+        std::vector<int> arrows;
+        std::vector<ArrowShape> shapes;
+        for (int id : s.pieces) {
+            const ArrowShape shape = arrowShape(ps, id, w);
+            if (shape.isArrow) {
+                arrows.push_back(id);
+                shapes.push_back(shape);
+            } else {
+                f.letter.push_back(id);
+            }
+        }
+        if (f.letter.empty()) {
+            f.letter = arrows;
+            arrows.clear();
+        }
+        const QRectF letterBox = unionBox(ps, f.letter);
+        const double letterNear = distanceTo(letterBox, centre);
+        for (size_t k = 0; k < arrows.size(); ++k) {
+            const QPointF m = ps.list[size_t(arrows[k])].centroid();
+            const QPointF toCentre = centre - m;
+            const double r = std::hypot(toCentre.x(), toCentre.y());
+            const double along = (shapes[k].head.x() * toCentre.x() + shapes[k].head.y() * toCentre.y()) / std::max(r, 1e-9);
+            // Between the letter and the centre, pointing along the way between.
+            if (r < letterNear && std::abs(along) > 0.8)
+                f.arrow = along > 0 ? Arrow::LetterFirst : Arrow::AnswerFirst;
+            else
+                f.letter.push_back(arrows[k]);
+        }
+        // The letter is the biggest piece and what lies close to it; stray
+        // specks of the sector stay out.
+        std::sort(f.letter.begin(), f.letter.end(),
+                  [&](int a, int b) { return ps.list[size_t(a)].count > ps.list[size_t(b)].count; });
+        QRect core = ps.list[size_t(f.letter.front())].box;
+        const int reach = std::max(core.width(), core.height()) / 2 + 2;
+        std::vector<int> kept{f.letter.front()};
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (int id : f.letter) {
+                if (std::find(kept.begin(), kept.end(), id) != kept.end())
+                    continue;
+                if (core.adjusted(-reach, -reach, reach, reach).intersects(ps.list[size_t(id)].box)) {
+                    kept.push_back(id);
+                    core |= ps.list[size_t(id)].box;
+                    grew = true;
+                }
+            }
+        }
+        f.letter = kept;
+        f.angle = angleOf(QRectF(core).center() - centre);
+        found.push_back(std::move(f));
+    }
+
+    // Clockwise from the letter nearest the top.
+    std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) { return a.angle < b.angle; });
+    size_t first = 0;
+    for (size_t i = 1; i < found.size(); ++i)
+        if (std::abs(wrap180(found[i].angle)) < std::abs(wrap180(found[first].angle)))
+            first = i;
+    std::rotate(found.begin(), found.begin() + qsizetype(first), found.end());
+
+    // A tilted picture (a photo): evenly spaced letters all off by the same
+    // angle give the tilt to straighten each letter by.
+    const int n = int(found.size());
+    double tilt = 0, spread = 0;
+    std::vector<double> offs;
+    for (int i = 0; i < n; ++i)
+        offs.push_back(wrap180(found[size_t(i)].angle - 360.0 * i / n));
+    for (double o : offs)
+        tilt += o / n;
+    for (double o : offs)
+        spread = std::max(spread, std::abs(o - tilt));
+    if (n < 3 || spread > 6 || std::abs(tilt) > 20)
+        tilt = 0;
+
+    std::vector<int> sizes;
+    for (const Found &f : found) {
+        const QRect b = unionBox(ps, f.letter);
+        sizes.push_back(std::max(b.width(), b.height()));
+    }
+    std::vector<int> sortedSizes = sizes;
+    std::sort(sortedSizes.begin(), sortedSizes.end());
+    const int em = sortedSizes[sortedSizes.size() / 2];
+    const double toPicture = double(image.width()) / g.w;
+
+    for (size_t i = 0; i < found.size(); ++i) {
+        Cell cell;
+        cell.arrow = found[i].arrow;
+        const QRect b = unionBox(ps, found[i].letter);
+        cell.box = QRectF(b.x() * toPicture, b.y() * toPicture, b.width() * toPicture, b.height() * toPicture).toAlignedRect();
+        // Flat for its tilt: a single stroke lying across.
+        const Piece &p = ps.list[size_t(found[i].letter.front())];
+        if (found[i].letter.size() == 1 && b.width() >= 3 * b.height() && b.width() > em / 2 && p.count > 0)
+            cell.flatStroke = true;
+        cell.glyph = renderGlyph(g, ps, found[i].letter, std::max(em, sizes[i]), tilt, threshold);
+        layout.cells.push_back(cell);
+    }
+    layout.centre = centre * toPicture;
+    layout.outcome = CellLayout::Outcome::Found;
+    Q_UNUSED(whole);
+    return layout;
+}
+
+} // namespace picture

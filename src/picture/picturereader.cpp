@@ -1,0 +1,256 @@
+#include "picture/picturereader.h"
+
+#include "dictionary/dictionary.h"
+#include "picture/cellfinder.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <tesseract/baseapi.h>
+#include <tesseract/resultiterator.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace picture {
+
+namespace {
+
+// Below this confidence (tesseract's 0–100) a letter is left for the player
+// to check. A kanji missing from the model comes out as its nearest
+// look-alike, with a confidence under this.
+constexpr float kSureConfidence = 88;
+
+// Katakana and marks that a single cell shows the same as a kanji; the
+// Japanese model reads them more readily than the kanji.
+constexpr std::pair<char16_t, char16_t> kLookAlikes[] = {
+    {u'カ', u'力'}, {u'ロ', u'口'}, {u'エ', u'工'}, {u'タ', u'夕'}, {u'ト', u'卜'}, {u'ニ', u'二'},
+    {u'ハ', u'八'}, {u'ヒ', u'匕'}, {u'ー', u'一'}, {u'メ', u'乂'}, {u'チ', u'千'},
+};
+
+QString resolvedDataPath(const QString &dataPath)
+{
+    QStringList tries;
+    if (!dataPath.isEmpty()) {
+        tries << dataPath;
+    } else {
+        const QString prefix = qEnvironmentVariable("TESSDATA_PREFIX");
+        if (!prefix.isEmpty())
+            tries << prefix << prefix + u"/tessdata"_s;
+        else
+            tries << u"/usr/share/tesseract-ocr/5/tessdata"_s << u"/usr/share/tesseract-ocr/4.00/tessdata"_s;
+    }
+    for (const QString &dir : tries)
+        if (QFileInfo(dir + u"/jpn.traineddata"_s).isFile())
+            return QDir::cleanPath(dir);
+    return {};
+}
+
+PictureResult failure(PictureError error)
+{
+    PictureResult r;
+    r.error = error;
+    r.message = errorMessage(error);
+    return r;
+}
+
+LoadedPicture loadFrom(QImageReader &reader)
+{
+    LoadedPicture out;
+    // Decoders refuse more than this much memory for one picture.
+    if (QImageReader::allocationLimit() == 0 || QImageReader::allocationLimit() > 256)
+        QImageReader::setAllocationLimit(256);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels) {
+        out.error = PictureError::TooLarge;
+        out.message = errorMessage(out.error);
+        return out;
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull()) {
+        out.error = PictureError::Unreadable;
+        out.message = errorMessage(out.error);
+        return out;
+    }
+    if (qint64(image.width()) * image.height() > kMaxPicturePixels) {
+        out.error = PictureError::TooLarge;
+        out.message = errorMessage(out.error);
+        return out;
+    }
+    out.image = image;
+    return out;
+}
+
+} // namespace
+
+QString errorMessage(PictureError error)
+{
+    switch (error) {
+    case PictureError::None:
+        return {};
+    case PictureError::NoPuzzle:
+        return QStringLiteral(u"画像の中に問題の文字が見つかりませんでした。");
+    case PictureError::TooFewLetters:
+        return QStringLiteral(u"画像から読み取れた文字が 2 文字に足りませんでした。");
+    case PictureError::TooManyLetters:
+        return QStringLiteral(u"画像の中に文字が 7 つ以上見つかりました。問題の部分だけを切り取ってください。");
+    case PictureError::TooLarge:
+        return QStringLiteral(u"画像が大きすぎます（4000 万画素まで）。");
+    case PictureError::Unreadable:
+        return QStringLiteral(u"画像を読み込めませんでした。ファイルが壊れているか、対応していない形式です。");
+    case PictureError::EngineMissing:
+        return QStringLiteral(u"文字認識のデータがないため、画像を読めません。"
+                              u"tesseract-ocr-jpn パッケージをインストールしてください。");
+    }
+    return {};
+}
+
+QString allowedLetters(const DictionaryStore &dictionary)
+{
+    return QString::fromUtf16(dictionary.firstUnits(), dictionary.lineCount());
+}
+
+LoadedPicture loadPicture(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        // A FIFO or a device would block or never end.
+        LoadedPicture out;
+        out.error = PictureError::Unreadable;
+        out.message = errorMessage(out.error);
+        return out;
+    }
+    QImageReader reader(path);
+    return loadFrom(reader);
+}
+
+LoadedPicture loadPicture(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return loadFrom(reader);
+}
+
+struct PictureReader::Engine {
+    tesseract::TessBaseAPI api;
+};
+
+PictureReader::PictureReader(const QString &allowed, const QString &dataPath)
+    : m_allowed(allowed)
+{
+    const QString dir = resolvedDataPath(dataPath);
+    if (dir.isEmpty()) {
+        m_loadError = errorMessage(PictureError::EngineMissing);
+        return;
+    }
+    auto engine = std::make_unique<Engine>();
+    // Whole-page dictionaries do nothing for one letter; not loading them
+    // halves the start-up.
+    const std::vector<std::string> names{"load_system_dawg", "load_freq_dawg", "load_punc_dawg",
+                                         "load_number_dawg", "load_unambig_dawg", "load_bigram_dawg"};
+    const std::vector<std::string> values(names.size(), "0");
+    if (engine->api.Init(dir.toLocal8Bit().constData(), "jpn", tesseract::OEM_LSTM_ONLY, nullptr, 0, &names, &values,
+                         false)
+        != 0) {
+        m_loadError = errorMessage(PictureError::EngineMissing);
+        return;
+    }
+    QString whitelist = allowed;
+    for (const auto &[kana, kanji] : kLookAlikes)
+        if (allowed.contains(QChar(kanji)) && kana != kanji)
+            whitelist += QChar(kana);
+    engine->api.SetVariable("tessedit_char_whitelist", whitelist.toUtf8().constData());
+    engine->api.SetVariable("user_defined_dpi", "300");
+    engine->api.SetPageSegMode(tesseract::PSM_SINGLE_WORD);
+    m_engine = std::move(engine);
+}
+
+PictureReader::~PictureReader() = default;
+
+bool PictureReader::engineAvailable(QString *why, const QString &dataPath)
+{
+    if (!resolvedDataPath(dataPath).isEmpty())
+        return true;
+    if (why)
+        *why = errorMessage(PictureError::EngineMissing);
+    return false;
+}
+
+bool PictureReader::loaded() const
+{
+    return m_engine != nullptr;
+}
+
+PictureResult PictureReader::read(const QImage &image)
+{
+    if (!m_engine)
+        return failure(PictureError::EngineMissing);
+    if (qint64(image.width()) * image.height() > kMaxPicturePixels)
+        return failure(PictureError::TooLarge);
+    const CellLayout layout = findCells(image);
+    switch (layout.outcome) {
+    case CellLayout::Outcome::NoPuzzle:
+        return failure(PictureError::NoPuzzle);
+    case CellLayout::Outcome::TooFew:
+        return failure(PictureError::TooFewLetters);
+    case CellLayout::Outcome::TooMany:
+        return failure(PictureError::TooManyLetters);
+    case CellLayout::Outcome::Found:
+        break;
+    }
+    PictureResult result;
+    tesseract::TessBaseAPI &api = m_engine->api;
+    for (int i = 0; i < int(layout.cells.size()) && i < Puzzle::kBoxes; ++i) {
+        const Cell &cell = layout.cells[i];
+        result.puzzle.arrows[size_t(i)] = cell.arrow;
+        if (cell.arrow != Arrow::None)
+            ++result.arrowsRead;
+        ++result.lettersRead;
+        if (cell.flatStroke && m_allowed.contains(u'一')) {
+            result.puzzle.letters[size_t(i)] = u'一';
+            continue;
+        }
+        api.SetImage(cell.glyph.constBits(), cell.glyph.width(), cell.glyph.height(), 1,
+                     int(cell.glyph.bytesPerLine()));
+        QChar best;
+        float bestConfidence = -1;
+        int symbols = 0;
+        if (api.Recognize(nullptr) == 0) {
+            std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+            if (it) {
+                do {
+                    const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+                    if (!text)
+                        continue;
+                    QString s = QString::fromUtf8(text.get());
+                    if (s.size() != 1)
+                        continue;
+                    QChar c = s[0];
+                    for (const auto &[kana, kanji] : kLookAlikes)
+                        if (c == QChar(kana))
+                            c = QChar(kanji);
+                    if (!m_allowed.contains(c))
+                        continue;
+                    ++symbols;
+                    const float confidence = it->Confidence(tesseract::RIL_SYMBOL);
+                    if (confidence > bestConfidence) {
+                        bestConfidence = confidence;
+                        best = c;
+                    }
+                } while (it->Next(tesseract::RIL_SYMBOL));
+            }
+        }
+        api.Clear();
+        result.puzzle.letters[size_t(i)] = best;
+        result.puzzle.doubtful[size_t(i)] = best.isNull() || symbols != 1 || bestConfidence < kSureConfidence;
+    }
+    return result;
+}
+
+} // namespace picture

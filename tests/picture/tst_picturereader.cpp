@@ -1,0 +1,178 @@
+// The picture reader on the generated pictures kept in tests/data/pictures,
+// and on pictures it must refuse with a message.
+#include "dictionary/dictionary.h"
+#include "picture/picturereader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using picture::PictureError;
+
+namespace {
+
+QString dataDir() { return QStringLiteral(TOLVO_PICTURES); }
+
+QByteArray png(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+quint32 crc32Of(const QByteArray &bytes)
+{
+    quint32 c = 0xffffffff;
+    for (char b : bytes) {
+        c ^= quint8(b);
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xedb88320 & (0 - (c & 1)));
+    }
+    return ~c;
+}
+
+// A PNG whose header claims width × height, with no pixels behind it.
+QByteArray pngHeader(quint32 width, quint32 height)
+{
+    QByteArray ihdr("IHDR");
+    ihdr += QByteArray(13, '\0');
+    qToBigEndian(width, ihdr.data() + 4);
+    qToBigEndian(height, ihdr.data() + 8);
+    ihdr[12] = 8;   // bit depth
+    ihdr[13] = 2;   // RGB
+    const auto chunk = [](const QByteArray &typeAndData) -> QByteArray {
+        QByteArray length(4, '\0'), crc(4, '\0');
+        qToBigEndian(quint32(typeAndData.size() - 4), length.data());
+        qToBigEndian(crc32Of(typeAndData), crc.data());
+        return QByteArray(length + typeAndData + crc);
+    };
+    QByteArray out("\x89PNG\r\n\x1a\n", 8);
+    out += chunk(ihdr);
+    out += chunk("IDAT");
+    out += chunk("IEND");
+    return out;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestPictureReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!picture::PictureReader::engineAvailable())
+            QSKIP("tesseract-ocr-jpn is not installed");
+        // The shipped dictionary's heads, as the program reads with.
+        DictionaryStore dictionary;
+        QCOMPARE(readDictionaryFile(QStringLiteral(TOLVO_BIN_DIR "/tolvo.dic"), dictionary), DictionaryLoad::Loaded);
+        m_reader = std::make_unique<picture::PictureReader>(picture::allowedLetters(dictionary));
+        QVERIFY(m_reader->loaded());
+    }
+
+    void generatedPictures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("arrows");
+        for (const QString &line : QString::fromUtf8(fileBytes(dataDir() + u"/pictures.tsv"_s)).split(u'\n')) {
+            const QStringList f = line.split(u'\t');
+            if (f.size() == 3 && !line.startsWith(u'#'))
+                QTest::newRow(qPrintable(f[0])) << f[0] + u".png"_s << f[1] << f[2];
+        }
+    }
+    // Each letter is read right or marked for the player to check; each
+    // arrow is found with its direction, clockwise from the top.
+    void generatedPictures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, letters);
+        QFETCH(QString, arrows);
+        const picture::LoadedPicture loaded = picture::loadPicture(dataDir() + u'/' + file);
+        QVERIFY2(loaded.error == PictureError::None, qPrintable(loaded.message));
+        const picture::PictureResult r = m_reader->read(loaded.image);
+        QVERIFY2(r.ok(), qPrintable(r.message));
+        QCOMPARE(r.lettersRead, letters.size());
+        for (int i = 0; i < letters.size(); ++i) {
+            QVERIFY2(r.puzzle.letters[size_t(i)] == letters[i] || r.puzzle.doubtful[size_t(i)],
+                     qPrintable(u"box %1: %2 read as %3"_s.arg(i).arg(letters[i]).arg(r.puzzle.letters[size_t(i)])));
+            QCOMPARE(arrowChar(r.puzzle.arrows[size_t(i)]), arrows[i]);
+        }
+        QCOMPARE(r.arrowsRead, int(letters.size() - arrows.count(u'-')));
+    }
+
+    void badPictures_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<PictureError>("error");
+        QImage one(1, 1, QImage::Format_RGB32);
+        one.fill(Qt::black);
+        QImage clear(200, 200, QImage::Format_ARGB32);
+        clear.fill(Qt::transparent);
+        QImage grey(300, 200, QImage::Format_RGB32);
+        grey.fill(QColor(128, 128, 128));
+        QImage text(640, 360, QImage::Format_RGB32);
+        text.fill(Qt::white);
+        QPainter p(&text);
+        QFont font(u"IPAGothic"_s);
+        font.setPixelSize(16);
+        p.setFont(font);
+        for (int y = 20; y < 360; y += 22)
+            p.drawText(10, y, u"漢字の問題を画像から読み取るには、文字の周りに余白が必要です。"_s);
+        p.end();
+        const QByteArray whole = fileBytes(dataDir() + u"/gothic-4.png"_s);
+        QTest::newRow("1x1") << png(one) << PictureError::NoPuzzle;
+        QTest::newRow("30000x30000 header") << pngHeader(30000, 30000) << PictureError::TooLarge;
+        QTest::newRow("transparent") << png(clear) << PictureError::NoPuzzle;
+        QTest::newRow("grey") << png(grey) << PictureError::NoPuzzle;
+        // Refused, whichever way (None here: any refusal).
+        QTest::newRow("plain text") << png(text) << PictureError::None;
+        QTest::newRow("animated GIF") << fileBytes(dataDir() + u"/animated.gif"_s) << PictureError::NoPuzzle;
+        QTest::newRow("truncated") << whole.first(whole.size() / 3) << PictureError::Unreadable;
+        QTest::newRow("not a picture") << QByteArray("続家版露身発\n") << PictureError::Unreadable;
+    }
+    void badPictures()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(PictureError, error);
+        const picture::LoadedPicture loaded = picture::loadPicture(bytes);
+        const picture::PictureResult r = loaded.error == PictureError::None ? m_reader->read(loaded.image) : picture::PictureResult{};
+        const PictureError got = loaded.error != PictureError::None ? loaded.error : r.error;
+        if (error != PictureError::None)
+            QCOMPARE(got, error);
+        QVERIFY(!picture::errorMessage(got).isEmpty());
+    }
+
+    // Without the Japanese data the reader says which package to install.
+    void engineMissing()
+    {
+        QTemporaryDir empty;
+        QString why;
+        QVERIFY(!picture::PictureReader::engineAvailable(&why, empty.path()));
+        QVERIFY(why.contains(u"tesseract-ocr-jpn"_s));
+        picture::PictureReader reader(u"出"_s, empty.path());
+        QVERIFY(!reader.loaded());
+        const picture::PictureResult r = reader.read(QImage(dataDir() + u"/gothic-4.png"_s));
+        QCOMPARE(r.error, PictureError::EngineMissing);
+        QCOMPARE(r.message, why);
+    }
+
+private:
+    std::unique_ptr<picture::PictureReader> m_reader;
+};
+
+QTEST_MAIN(TestPictureReader)
+#include "tst_picturereader.moc"
