@@ -52,4 +52,5 @@ struct DataFiles {
     QString kanji;              // the kanji pad's readings
     QString handwritingModel;   // the kanji pad's handwriting model
     QString strokeTemplates;    // the kanji pad's stroke templates, for any stroke order
+    QString pictureData;        // the text engine's data folder; empty: its own default
 };

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <array>
+#include <memory>
 
 class DictionaryStore;
 class FlowerArrows;
@@ -32,6 +33,10 @@ class QProgressBar;
 class QTreeWidget;
 class SettingsStore;
 class frmAbout;
+namespace picture {
+class PictureReader;
+struct LoadedPicture;
+}
 
 // The main window: six letter boxes on a flower around the answer, the
 // candidate list, the search history, the menus. It searches through the
@@ -98,6 +103,7 @@ public slots:
     void onEditClearArrows() noexcept;
     void onEditClearLetters() noexcept;
     void onEditKanjiPad() noexcept;
+    void onEditReadPicture() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
@@ -111,6 +117,8 @@ protected:
     void showEvent(QShowEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildControls();
@@ -138,6 +146,10 @@ private:
     void showCandidateTip(const QPoint &viewportPos, const QPoint &globalPos);
     // The tip of a row reached with the keyboard, beside the row.
     void showCurrentCandidateTip();
+    // A picture's puzzle into the boxes, or a message why not.
+    void readPicture(const picture::LoadedPicture &loaded);
+    // Ctrl+V with an image on the clipboard; false when it holds none.
+    bool pasteClipboardPicture();
     // What a picture gave, said where the candidates will be; empty hides it.
     void showPictureSummary(const QString &text);
     // A search, or any new puzzle, ends the checking of a picture's letters.
@@ -178,6 +190,8 @@ private:
     DataFiles m_files;
     // Made at its first use, so that start-up never waits for it.
     QPointer<KanjiPad> m_kanjiPad;
+    std::unique_ptr<picture::PictureReader> m_pictureReader;
+    QString m_pictureFolder;
     int m_padBox = 0;
     bool m_padShown = false;
     // The one About box and the one help viewer, while open.
@@ -212,6 +226,7 @@ private:
     QAction *mnuEditClearLetters = nullptr;
     QAction *mnuEditBar2 = nullptr;
     QAction *mnuEditKanjiPad = nullptr;
+    QAction *mnuEditReadPicture = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpBar1 = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/helpabout.h"
 #include "ui/helpviewer.h"
 #include "kanjipad/handwriting.h"
+#include "picture/picturereader.h"
 #include "ui/letterbox.h"
 #include "settings/parsecolor.h"
 #include "search/partnerletters.h"
@@ -57,6 +58,8 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(gothic(9));
+    // A picture of a puzzle, or its file, dropped anywhere on the window.
+    setAcceptDrops(true);
     buildControls();
     buildMenus();
     setOuterHeightTwips(kHeightWithHistoryTwips);
@@ -104,6 +107,7 @@ void frmMain::buildControls()
         connect(txtLetter[i], &LetterBox::lettersEntered, this, [this, i](const QString &letters, bool wholePuzzle) {
             atEdge([&] { placeEnteredLetters(i, letters, wholePuzzle); });
         });
+        connect(txtLetter[i], &LetterBox::pictureOffered, this, [this] { atEdge([this] { pasteClipboardPicture(); }); });
     }
 
     lblAnswer = new QLabel(picMain);
@@ -175,6 +179,7 @@ void frmMain::buildMenus()
     mnuEditBar2 = named(mnuEdit->addSeparator(), u"mnuEditBar2"_s);
     mnuEditKanjiPad = named(mnuEdit->addAction(u"漢字パッド(&K)..."_s), u"mnuEditKanjiPad"_s);
     mnuEditKanjiPad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    mnuEditReadPicture = named(mnuEdit->addAction(u"画像から読み込む(&I)..."_s), u"mnuEditReadPicture"_s);
     // Offered in every letter box's context menu as well.
     for (LetterBox *box : txtLetter)
         box->addActions({mnuEditClearArrows, mnuEditKanjiPad});
@@ -183,6 +188,10 @@ void frmMain::buildMenus()
     mnuHelpContents = named(mnuHelp->addAction(u"トピックの検索(&S)..."_s), u"mnuHelpContents"_s);
     mnuHelpBar1 = named(mnuHelp->addSeparator(), u"mnuHelpBar1"_s);
     mnuHelpAbout = named(mnuHelp->addAction(u"バージョン情報(&A)..."_s), u"mnuHelpAbout"_s);
+    // Ctrl+V with a picture on the clipboard, wherever the focus is; a letter
+    // box takes the key itself and hands a picture over (pictureOffered).
+    auto *pasteKey = new QShortcut(QKeySequence::Paste, this);
+    connect(pasteKey, &QShortcut::activated, this, [this] { atEdge([this] { pasteClipboardPicture(); }); });
     // F1 as well, without showing it in the menu, whose item reads as it always did.
     auto *helpKey = new QShortcut(QKeySequence::HelpContents, this);
     helpKey->setObjectName(u"helpKey"_s);
@@ -200,6 +209,7 @@ void frmMain::buildMenus()
     connect(mnuEditClearArrows, &QAction::triggered, this, &frmMain::onEditClearArrows);
     connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
     connect(mnuEditKanjiPad, &QAction::triggered, this, &frmMain::onEditKanjiPad);
+    connect(mnuEditReadPicture, &QAction::triggered, this, &frmMain::onEditReadPicture);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(helpKey, &QShortcut::activated, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);

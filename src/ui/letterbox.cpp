@@ -6,6 +6,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
@@ -66,6 +68,11 @@ const QColor kDoubtfulColor(0xFF, 0xCC, 0x99);
 const QColor kDoubtfulFrameColor(0xD9, 0x5F, 0x00);
 
 } // namespace
+
+bool holdsPictureOnly(const QMimeData *mime)
+{
+    return mime && mime->hasImage() && mime->text().trimmed().isEmpty();
+}
 
 LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
 {
@@ -340,7 +347,22 @@ void LetterBox::paintEvent(QPaintEvent *event)
 
 void LetterBox::pasteFrom(QClipboard::Mode mode)
 {
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData(mode);
+    if (mode == QClipboard::Clipboard && holdsPictureOnly(mime)) {
+        emit pictureOffered();
+        return;
+    }
     enterText(QGuiApplication::clipboard()->text(mode), true);
+}
+
+void LetterBox::dragEnterEvent(QDragEnterEvent *event)
+{
+    // A picture or a file dropped on a box is the window's, which reads it.
+    if (event->mimeData()->hasImage() || event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QLineEdit::dragEnterEvent(event);
 }
 
 void LetterBox::endComposition()

@@ -12,6 +12,12 @@
 // only of others leaves the box as it was. The box also carries its arrow,
 // set with Alt+arrow keys or from its context menu, which also lists the
 // widget's own actions (the window's "clear every arrow").
+class QMimeData;
+
+// Whether a clipboard holds a picture to read rather than a text to paste:
+// a text pastes as text even when a picture comes with it.
+bool holdsPictureOnly(const QMimeData *mime);
+
 class LetterBox : public QLineEdit
 {
     Q_OBJECT
@@ -52,6 +58,8 @@ signals:
     // puzzle from this box on; a converted word keeps the boxes after it.
     void lettersEntered(const QString &letters, bool wholePuzzle);
     void arrowChanged(Arrow arrow);
+    // Ctrl+V with a picture on the clipboard: the window reads the puzzle in it.
+    void pictureOffered();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -61,6 +69,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 

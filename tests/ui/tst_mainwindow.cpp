@@ -189,7 +189,8 @@ void TestMainWindow::menus()
     QCOMPARE(items(u"mnuEdit"_s), (QStringList{u"mnuEditFind|検索(&F)|Ctrl+F"_s, u"mnuEditHistory|履歴(&H)|Ctrl+H"_s,
                                                u"mnuEditBar1|-|"_s, u"mnuEditClearLetters|文字を消去(&N)|Ctrl+N"_s,
                                                u"mnuEditClearArrows|矢印をすべて消す(&D)|"_s, u"mnuEditBar2|-|"_s,
-                                               u"mnuEditKanjiPad|漢字パッド(&K)...|Ctrl+K"_s}));
+                                               u"mnuEditKanjiPad|漢字パッド(&K)...|Ctrl+K"_s,
+                                               u"mnuEditReadPicture|画像から読み込む(&I)...|"_s}));
     QCOMPARE(items(u"mnuHelp"_s), (QStringList{u"mnuHelpContents|トピックの検索(&S)...|"_s,
                                                u"mnuHelpBar1|-|"_s, u"mnuHelpAbout|バージョン情報(&A)...|"_s}));
     QVERIFY(f->action(u"mnuEditHistory"_s)->isChecked());
