@@ -98,6 +98,7 @@ void frmAbout::load()
     lblCopyright->setToolTip(u"tolvo 本体は MIT ライセンスです。\n"
                              u"漢字パッド\n手書き認識：Zinnia © 2008 Taku Kudo（BSD）\n"
                              u"認識モデル：Tegaki © 2009 Mathieu Blondel（LGPL 2.1 以降）\n"
+                             u"筆画の型：KanjiVG（kanjidraw）© Ulrich Apel, FC Stegerman（CC BY-SA 3.0）\n"
                              u"読み：KANJIDIC © EDRDG（CC BY-SA 3.0）"_s);
 }
 
