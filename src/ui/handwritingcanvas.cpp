@@ -13,6 +13,18 @@ HandwritingCanvas::HandwritingCanvas(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void HandwritingCanvas::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void HandwritingCanvas::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 void HandwritingCanvas::undoStroke()
 {
     takeStrokes(1);
@@ -37,8 +49,14 @@ void HandwritingCanvas::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), isEnabled() ? Qt::white : palette().color(QPalette::Window));
-    p.setPen(palette().color(QPalette::Mid));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    // With the keys, the square's frame shows they are here.
+    if (hasFocus()) {
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+    } else {
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
     // The centre lines of a practice sheet help place the parts of a kanji.
     p.setPen(QPen(palette().color(QPalette::Midlight), 1, Qt::DashLine));
     p.drawLine(width() / 2, 1, width() / 2, height() - 2);

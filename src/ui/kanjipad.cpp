@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 
 using namespace Qt::StringLiterals;
@@ -86,6 +87,8 @@ KanjiPad::KanjiPad(const QString &readingsPath, const QString &modelPath, const 
     tabPages = new QTabWidget(this);
     tabPages->setObjectName(u"tabPages"_s);
     tabPages->setFocusPolicy(Qt::NoFocus);
+    // Tab stays among the page's own parts; Ctrl+Tab turns the page.
+    tabPages->tabBar()->setFocusPolicy(Qt::NoFocus);
     buildHandwritingPage();
     buildReadingPage();
     auto *layout = new QVBoxLayout(this);
