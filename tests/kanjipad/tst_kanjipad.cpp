@@ -5,6 +5,7 @@
 #include "ui/candidatebar.h"
 #include "ui/handwritingcanvas.h"
 #include "ui/kanjipad.h"
+#include "ui/letterbox.h"
 
 #include <QContextMenuEvent>
 #include <QPushButton>
@@ -120,6 +121,16 @@ private slots:
         }
         QCOMPARE(f->boxTexts(), (QStringList{u"続"_s, u"家"_s, u"版"_s, u"露"_s, u"山"_s, u"出"_s}));
         QCOMPARE(f->window->focusWidget(), f->box(5));
+        QCOMPARE(markedBoxes(), QList<int>{5});
+        // A new puzzle from the pad's keyboard starts again at the top box.
+        QTest::keyClick(padChild<QLineEdit>(u"txtReading"_s), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(f->boxTexts().join(QString()), QString());
+        QTest::keyClicks(padChild<QLineEdit>(u"txtReading"_s), u"yama"_s);
+        QTest::keyClick(padChild<QLineEdit>(u"txtReading"_s), Qt::Key_Return);
+        QCOMPARE(f->box(0)->text(), u"山"_s);
+        QCOMPARE(markedBoxes(), QList<int>{1});
+        QTest::keyClick(padChild<QLineEdit>(u"txtReading"_s), Qt::Key_Escape);
+        QCOMPARE(markedBoxes(), QList<int>{});
     }
 
     void offersOnlyHeads()
@@ -301,6 +312,16 @@ private:
             f->setDataFile(&DataFiles::handwritingModel, model);
     }
     KanjiPad *pad() const { return f->window->findChild<KanjiPad *>(); }
+    // The boxes marked as the pad's next one.
+    QList<int> markedBoxes() const
+    {
+        QList<int> marked;
+        for (int i = 0; i < 6; ++i) {
+            if (static_cast<LetterBox *>(f->box(i))->isPadTarget())
+                marked.append(i);
+        }
+        return marked;
+    }
     template <typename T>
     T *padChild(const QString &name) const
     {
