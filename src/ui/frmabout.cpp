@@ -96,6 +96,7 @@ void frmAbout::load()
     // The three lines hold no more; tolvo's own licence and the kanji pad's
     // parts are given here.
     lblCopyright->setToolTip(u"tolvo 本体は MIT ライセンスです。\n"
+                             u"画像の読み取り：Tesseract（Apache 2.0）、Leptonica（BSD）\n"
                              u"漢字パッド\n手書き認識：Zinnia © 2008 Taku Kudo（BSD）\n"
                              u"認識モデル：Tegaki © 2009 Mathieu Blondel（LGPL 2.1 以降）\n"
                              u"筆画の型：KanjiVG（kanjidraw）© Ulrich Apel, FC Stegerman（CC BY-SA 3.0）\n"
