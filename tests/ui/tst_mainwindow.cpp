@@ -7,6 +7,7 @@
 #include "ui/picturebox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
 #include <QHeaderView>
@@ -25,6 +26,8 @@ class TestMainWindow : public QObject
 private slots:
     void init();
     void cleanup();
+    void pictureIn_data();
+    void pictureIn();
     void frameInLayoutPixels_data();
     void frameInLayoutPixels();
 
@@ -562,6 +565,50 @@ void TestMainWindow::frameInLayoutPixels()
     QFETCH(qreal, scale);
     QFETCH(int, pixels);
     QCOMPARE(::frameInLayoutPixels(frame, scale), pixels);
+}
+
+void TestMainWindow::pictureIn_data()
+{
+    QTest::addColumn<QString>("picture");   // a file of the generated pictures; empty: a grey picture
+    QTest::addColumn<QString>("letters");   // empty: refused, the puzzle as it was
+    QTest::newRow("a puzzle") << u"gothic-4.png"_s << u"計間代同"_s;
+    QTest::newRow("no puzzle in it") << QString() << QString();
+}
+
+// Ctrl+V with a picture in a letter box: a new puzzle, its letters marked
+// for checking until a search; or a message, the puzzle kept.
+void TestMainWindow::pictureIn()
+{
+    QFETCH(QString, picture);
+    QFETCH(QString, letters);
+    QVERIFY(f->loadDictionary({u"計時"_s, u"間時"_s, u"代時"_s, u"同時"_s, u"時計間代同"_s}));
+    f->open(true);
+    f->answer()->setText(u"出"_s);
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    if (!picture.isEmpty())
+        QVERIFY(image.load(QStringLiteral(TOLVO_PICTURES) + u'/' + picture));
+    QApplication::clipboard()->setImage(image);
+    QTest::keyClick(f->box(0), Qt::Key_V, Qt::ControlModifier);
+    if (letters.isEmpty()) {
+        QCOMPARE(f->prompts.shown.size(), 1);
+        QCOMPARE(f->boxTexts().join(QString()), u"続家版露身発"_s);
+        QCOMPARE(f->answer()->text(), u"出"_s);
+        return;
+    }
+    QVERIFY(f->prompts.shown.isEmpty());
+    QCOMPARE(f->boxTexts().join(QString()), letters);
+    QCOMPARE(f->answer()->text(), QString());
+    const auto mark = [&](int i) { return static_cast<LetterBox *>(f->box(i))->pictureMark(); };
+    QVERIFY(mark(0) != LetterBox::PictureMark::None);
+    QCOMPARE(static_cast<LetterBox *>(f->box(0))->arrow(), Arrow::AnswerFirst);
+    QVERIFY(f->find(u"lblPicture"_s)->isVisible());
+    // This window has no words to check arrows with.
+    f->action(u"mnuEditClearArrows"_s)->trigger();
+    f->action(u"mnuEditFind"_s)->trigger();
+    QCOMPARE(f->answer()->text(), u"時"_s);
+    QCOMPARE(mark(0), LetterBox::PictureMark::None);
+    QVERIFY(!f->find(u"lblPicture"_s)->isVisible());
 }
 
 QTEST_MAIN(TestMainWindow)
