@@ -81,7 +81,8 @@ check-deb: deb
 # process's included; any report fails the run.
 SANITIZER_REPORTS = $(CURDIR)/build-asan/sanitizer-reports
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:log_path=$(SANITIZER_REPORTS)/asan \
-  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SANITIZER_REPORTS)/ubsan
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SANITIZER_REPORTS)/ubsan \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp
 sanitize: deps
 	cmake -S . -B build-asan -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j$(JOBS)

@@ -71,7 +71,7 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
 DataFiles frmMain::defaultDataFiles()
 {
     return {DataFilePath(u".words"_s), DataFilePath(u".hlp"_s), DataFilePath(u".kanji"_s),
-            HandwritingRecognizer::defaultModelPath(), DataFilePath(u".strokes"_s)};
+            HandwritingRecognizer::defaultModelPath(), DataFilePath(u".strokes"_s), QString()};
 }
 
 frmMain::~frmMain()

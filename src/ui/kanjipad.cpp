@@ -147,17 +147,21 @@ void KanjiPad::buildHandwritingPage()
     connect(cmdUndo, &QPushButton::clicked, canvas, &HandwritingCanvas::undoStroke);
     connect(cmdClear, &QPushButton::clicked, canvas, &HandwritingCanvas::clearDrawing);
     // Only while this page has the focus: on 読み the same keys edit the reading.
-    const auto key = [this](const QKeySequence &keys, void (HandwritingCanvas::*slot)()) {
+    const auto key = [this](const QKeySequence &keys, bool undo) {
         auto *shortcut = new QShortcut(keys, pageHandwriting);
         shortcut->setContext(Qt::WidgetWithChildrenShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, slot] {
-            if (canvas->isVisible())
-                (canvas->*slot)();
+        connect(shortcut, &QShortcut::activated, this, [this, undo] {
+            if (!canvas->isVisible())
+                return;
+            if (undo)
+                canvas->undoStroke();
+            else
+                canvas->clearDrawing();
         });
     };
-    key(QKeySequence(Qt::CTRL | Qt::Key_Z), &HandwritingCanvas::undoStroke);
-    key(QKeySequence(Qt::Key_Backspace), &HandwritingCanvas::undoStroke);
-    key(QKeySequence(Qt::Key_Delete), &HandwritingCanvas::clearDrawing);
+    key(QKeySequence(Qt::CTRL | Qt::Key_Z), true);
+    key(QKeySequence(Qt::Key_Backspace), true);
+    key(QKeySequence(Qt::Key_Delete), false);
     connect(canvas, &HandwritingCanvas::drawingChanged, this, &KanjiPad::recognize);
     connect(barHandwriting, &CandidateBar::chosen, this, &KanjiPad::choose);
     tabPages->addTab(pageHandwriting, u"手書き"_s);
