@@ -82,7 +82,7 @@ check-deb: deb
 SANITIZER_REPORTS = $(CURDIR)/build-asan/sanitizer-reports
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:log_path=$(SANITIZER_REPORTS)/asan \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SANITIZER_REPORTS)/ubsan \
-  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp
+  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0
 sanitize: deps
 	cmake -S . -B build-asan -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 	cmake --build build-asan -j$(JOBS)
@@ -99,7 +99,7 @@ sanitize: deps
 # sanitizer report or crash fails the run and is shown whole; a crashing
 # input is kept as build-fuzz/<target>-crash-*.
 FUZZ_ENV = UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=abort_on_error=1 \
-  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp
+  LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0
 FUZZ_REPORT = runtime error:|ERROR: (AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer|libFuzzer)|SUMMARY: 
 fuzz:
 	@scripts/install-deps fuzz
