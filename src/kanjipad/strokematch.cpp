@@ -200,7 +200,10 @@ std::vector<Drawn> drawnStrokes(const Drawing &drawing)
         if (!stroke.isEmpty())
             endPoints << stroke.first() << stroke.last();
     }
-    const auto [centre, scale] = placement(endPoints);
+    // Not a structured binding: clang before 16 cannot capture one.
+    const std::pair<QPointF, double> placed = placement(endPoints);
+    const QPointF centre = placed.first;
+    const double scale = placed.second;
     std::vector<Drawn> out;
     const auto place = [&](QPointF p) {
         p = (p - centre) * scale;
