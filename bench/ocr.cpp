@@ -22,7 +22,7 @@
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using ocrpictures::Spec;
+using ocrpictures::Sketch;
 using ocrpictures::Style;
 
 namespace {
@@ -168,13 +168,13 @@ int main(int argc, char **argv)
         for (Style style : ocrpictures::kStyles)
             for (int letters : {4, 6}) {
                 const Source &s = letters == 4 ? four[k % four.size()] : six[k % six.size()];
-                Spec spec{style, puzzleOf(s, rng), style == Style::Photo || style == Style::Caption ? 56 : 48, k % 2 == 0, quint32(k + 1)};
+                Sketch sketch{style, puzzleOf(s, rng), style == Style::Photo || style == Style::Caption ? 56 : 48, k % 2 == 0, quint32(k + 1)};
                 const QString name = ocrpictures::styleName(style) + u'-' + QString::number(letters);
-                ocrpictures::draw(spec).save(writeDir + u'/' + name + u".png"_s);
+                ocrpictures::draw(sketch).save(writeDir + u'/' + name + u".png"_s);
                 QString arrows;
                 for (int i = 0; i < letters; ++i)
-                    arrows += arrowChar(spec.puzzle.arrows[size_t(i)]);
-                std::printf("%s\t%s\t%s\n", qPrintable(name), qPrintable(spec.puzzle.letterText()), qPrintable(arrows));
+                    arrows += arrowChar(sketch.puzzle.arrows[size_t(i)]);
+                std::printf("%s\t%s\t%s\n", qPrintable(name), qPrintable(sketch.puzzle.letterText()), qPrintable(arrows));
                 ++k;
             }
         return 0;
@@ -205,13 +205,13 @@ int main(int argc, char **argv)
             for (int k = 0; k < perCell; ++k) {
                 const int letters = k % 2 ? 6 : 4;
                 const QList<Source> &from = letters == 4 ? four : six;
-                Spec spec{style, puzzleOf(from[rng.bounded(int(from.size()))], rng), em, rng.bounded(2) == 0,
+                Sketch sketch{style, puzzleOf(from[rng.bounded(int(from.size()))], rng), em, rng.bounded(2) == 0,
                           rng.generate()};
-                const QImage image = ocrpictures::draw(spec);
+                const QImage image = ocrpictures::draw(sketch);
                 const qint64 a = monotonicNs();
                 const picture::PictureResult r = reader.read(image);
-                count(cell, spec.puzzle, r, double(monotonicNs() - a) / 1e6);
-                count(byStyle[style], spec.puzzle, r, double(monotonicNs() - a) / 1e6);
+                count(cell, sketch.puzzle, r, double(monotonicNs() - a) / 1e6);
+                count(byStyle[style], sketch.puzzle, r, double(monotonicNs() - a) / 1e6);
             }
             printRow(ocrpictures::styleName(style) + u'/' + QString::number(em), cell);
         }
@@ -226,8 +226,8 @@ int main(int argc, char **argv)
     for (qsizetype i = 0; i + 1 < outside.size(); i += 2) {
         for (Style style : {Style::GothicCross, Style::MinchoFlower}) {
             Puzzle p = Puzzle::fromLetters(QString(outside.mid(i, 2) + u"出家"_s));
-            Spec spec{style, p, 48, true, 7};
-            const picture::PictureResult r = reader.read(ocrpictures::draw(spec));
+            Sketch sketch{style, p, 48, true, 7};
+            const picture::PictureResult r = reader.read(ocrpictures::draw(sketch));
             for (int k = 0; k < 2; ++k) {
                 if (!allowed.contains(p.letters[size_t(k)]))
                     continue;

@@ -83,17 +83,17 @@ void drawLineArrow(QPainter &p, QPointF from, QPointF to, const QColor &colour, 
 
 } // namespace
 
-QImage draw(const Spec &spec)
+QImage draw(const Sketch &sketch)
 {
-    const int n = int(spec.puzzle.letterText().size());
-    const double em = spec.em;
-    const double radius = em * (n <= 4 ? 1.9 : 2.1) + (spec.style == Style::MinchoFlower ? em * 0.3 : 0);
+    const int n = int(sketch.puzzle.letterText().size());
+    const double em = sketch.em;
+    const double radius = em * (n <= 4 ? 1.9 : 2.1) + (sketch.style == Style::MinchoFlower ? em * 0.3 : 0);
     const int side = int(2 * (radius + em * 1.1));
-    QRandomGenerator rng(spec.seed);
-    const bool photo = spec.style == Style::Photo;
+    QRandomGenerator rng(sketch.seed);
+    const bool photo = sketch.style == Style::Photo;
     // The photo shows a printed page of one of the two printed styles.
-    const bool mincho = spec.style == Style::MinchoFlower || (photo && rng.bounded(2) == 0);
-    const bool caption = spec.style == Style::Caption;
+    const bool mincho = sketch.style == Style::MinchoFlower || (photo && rng.bounded(2) == 0);
+    const bool caption = sketch.style == Style::Caption;
 
     QImage image(side, side, QImage::Format_RGB32);
     QPainter p(&image);
@@ -129,7 +129,7 @@ QImage draw(const Spec &spec)
     arrowFont.setPixelSize(int(em * 0.55));
     int k = 0;
     for (int i = 0; i < Puzzle::kBoxes; ++i) {
-        if (spec.puzzle.letters[size_t(i)].isNull())
+        if (sketch.puzzle.letters[size_t(i)].isNull())
             continue;
         const double angle = 360.0 * k++ / n;
         const QPointF at = centre + along(angle, radius);
@@ -138,8 +138,8 @@ QImage draw(const Spec &spec)
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(at, em * 0.78, em * 0.78);
         }
-        drawText(p, QString(spec.puzzle.letters[size_t(i)]), font, at, ink, Qt::black, outline);
-        const Arrow arrow = spec.puzzle.arrows[size_t(i)];
+        drawText(p, QString(sketch.puzzle.letters[size_t(i)]), font, at, ink, Qt::black, outline);
+        const Arrow arrow = sketch.puzzle.arrows[size_t(i)];
         if (arrow == Arrow::None)
             continue;
         // Half way between the letter's inner edge (or its ring) and the centre's frame.
@@ -147,13 +147,13 @@ QImage draw(const Spec &spec)
         const QPointF mid = centre + along(angle, (inner + outer) / 2);
         const double reach = std::min(0.3 * em, (inner - outer) / 2 - 0.08 * em);
         const double towards = arrow == Arrow::LetterFirst ? angle + 180 : angle;
-        if (spec.arrowCharacters) {
+        if (sketch.arrowCharacters) {
             drawText(p, arrowCharacter(towards), arrowFont, mid, ink, Qt::black, outline * 0.6);
         } else {
             const QPointF half = along(towards, reach);
             if (caption)
-                drawLineArrow(p, mid - half, mid + half, Qt::black, em * 1.25, spec.seed % 3 == 0);
-            drawLineArrow(p, mid - half, mid + half, ink, em, spec.seed % 3 == 0);
+                drawLineArrow(p, mid - half, mid + half, Qt::black, em * 1.25, sketch.seed % 3 == 0);
+            drawLineArrow(p, mid - half, mid + half, ink, em, sketch.seed % 3 == 0);
         }
     }
     p.end();

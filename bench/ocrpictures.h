@@ -13,7 +13,7 @@ enum class Style { GothicCross, MinchoFlower, Caption, Photo };
 inline constexpr Style kStyles[] = {Style::GothicCross, Style::MinchoFlower, Style::Caption, Style::Photo};
 QString styleName(Style style);
 
-struct Spec {
+struct Sketch {
     Style style = Style::GothicCross;
     Puzzle puzzle;           // letters and arrows; 4 letters draw a cross, more a flower
     int em = 48;             // pixels per kanji
@@ -21,6 +21,6 @@ struct Spec {
     quint32 seed = 1;        // the photo's tilt, light and blur
 };
 
-QImage draw(const Spec &spec);
+QImage draw(const Sketch &sketch);
 
 } // namespace ocrpictures
