@@ -100,14 +100,16 @@ void frmMain::readPicture(const picture::LoadedPicture &loaded)
         m_prompts.message(u"エラー"_s, loaded.message, Prompts::Icon::Error);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    if (!m_pictureReader)
-        m_pictureReader = std::make_unique<picture::PictureReader>(picture::allowedLetters(m_dictionary),
-                                                                   m_files.pictureData);
-    const picture::PictureResult result = m_pictureReader->read(loaded.image);
-    restoreCursor.dismiss();
-    QApplication::restoreOverrideCursor();
+    picture::PictureResult result;
+    {
+        // The first picture also starts the engine: a moment either way.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        if (!m_pictureReader)
+            m_pictureReader = std::make_unique<picture::PictureReader>(picture::allowedLetters(m_dictionary),
+                                                                       m_files.pictureData);
+        result = m_pictureReader->read(loaded.image);
+    }
     if (!result.ok()) {
         m_prompts.message(u"エラー"_s, result.message, Prompts::Icon::Error);
         return;
