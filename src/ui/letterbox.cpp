@@ -83,10 +83,8 @@ LetterBox::LetterBox(QWidget *parent) : QLineEdit(parent)
     // wide and the box 33, so only a one-pixel rule of our own fits.
     setFrame(false);
     setTextMargins(-2, 0, -2, 0);
-    QPalette pal = palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        pal.setColor(group, QPalette::Base, Qt::white);
-    setPalette(pal);
+    // White, as an unmarked box always is.
+    updateMarks();
     connect(this, &QLineEdit::textChanged, this, &LetterBox::keepOneCharacter);
     // Checked by the player: the picture's mark has done its work.
     connect(this, &QLineEdit::textEdited, this, [this] { setPictureMark(PictureMark::None); });
