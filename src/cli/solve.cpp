@@ -1,4 +1,5 @@
 #include "cli/solve.h"
+#include "cli/clicommon.h"
 
 #include "dictionary/dictionary.h"
 #include "platform/datafile.h"
@@ -18,75 +19,6 @@ using namespace Qt::StringLiterals;
 namespace solve {
 
 namespace {
-
-void writeText(FILE *stream, const QString &text)
-{
-    const QByteArray bytes = text.toUtf8();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-// The results' stream. Output that was lost (a full disk, a reader that went
-// away) must not pass for an answer, so it keeps why it first lost something.
-class Output
-{
-public:
-    explicit Output(FILE *stream) : m_stream(stream) {}
-
-    void write(const QString &text)
-    {
-        const QByteArray bytes = text.toUtf8();
-        if (fwrite(bytes.constData(), 1, size_t(bytes.size()), m_stream) != size_t(bytes.size()) && m_errno == 0)
-            m_errno = errno;
-    }
-    bool failed() const { return ferror(m_stream) != 0; }
-
-    // Flushes; false, with the message on error, when anything was lost.
-    bool written(FILE *error)
-    {
-        if (fflush(m_stream) != 0 && m_errno == 0)
-            m_errno = errno;
-        if (!failed())
-            return true;
-        writeText(error, QStringLiteral(u"tolvo-solve: 結果を書き込めませんでした。") + textfile::describeErrno(m_errno)
-                             + u'\n');
-        return false;
-    }
-
-private:
-    FILE *m_stream;
-    int m_errno = 0;
-};
-
-int usageError(FILE *error, const QString &why)
-{
-    writeText(error, u"tolvo-solve: " + why + u"\n" + QStringLiteral(u"詳しくは tolvo-solve --help を見てください。\n"));
-    return 2;
-}
-
-// Reads the dictionary into store; the message for standard error when it
-// keeps no line, else empty.
-QString dictionaryFailure(const QString &path, DictionaryStore &store)
-{
-    DictionaryProblem problem;
-    const DictionaryLoad load = readDictionaryFile(path, store, &problem);
-    if (load == DictionaryLoad::Loaded)
-        return {};
-    QString text = dictionaryFailureText(load, path, problem) + u'\n';
-    // These two texts do not name the file themselves.
-    if (load == DictionaryLoad::OpenFailed || load == DictionaryLoad::NoLines)
-        text += path + u'\n';
-    return text;
-}
-
-// The options' dictionary, or tolvo.dic beside the program; false, with the
-// message written, when it keeps no line.
-bool loadDictionary(const Options &options, DictionaryStore &dictionary, FILE *error)
-{
-    const QString path = options.dictionaryPath.isEmpty() ? DataFilePath(QStringLiteral(".dic")) : options.dictionaryPath;
-    const QString failure = dictionaryFailure(path, dictionary);
-    writeText(error, failure);
-    return failure.isEmpty();
-}
 
 // Text after the last ':' is meant as arrows unless it has letters and no
 // arrow at all: "続:家" stays two letters, while "続家:>x" is refused for
@@ -163,11 +95,8 @@ int runImages(const Options &options, Output &out, FILE *error)
         if (!puzzle->hasArrows())
             puzzle->arrows.clear();
         if ((options.showWords || puzzle->hasArrows()) && !wordsLoaded) {
-            const QString wordsPath = DataFilePath(QStringLiteral(".words"));
-            if (!words.load(wordsPath)) {
-                writeText(error, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
+            if (!loadWords(words, error))
                 return 2;
-            }
             wordsLoaded = true;
         }
         FixedLetters hooks(puzzle->boxes, puzzle->arrows);
@@ -183,6 +112,54 @@ int runImages(const Options &options, Output &out, FILE *error)
     if (!out.written(error))
         return 2;
     return status;
+}
+
+} // namespace
+
+namespace {
+
+bool isKanji(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF);
+}
+
+QStringList makingOptions()
+{
+    return {u"--count"_s, u"--letters"_s, u"--level"_s, u"--answer"_s, u"--seed"_s};
+}
+
+// The value of one of --make's options into options; why it is refused, or
+// empty.
+QString setMakingOption(Options &options, const QString &name, const QString &value)
+{
+    bool ok = false;
+    if (name == u"--count") {
+        const int count = value.toInt(&ok);
+        if (!ok || count < 1 || count > kMaxMadeCount)
+            return u"--count は 1 から %1 までの数です: "_s.arg(kMaxMadeCount) + value;
+        options.count = count;
+    } else if (name == u"--letters") {
+        const int letters = value.toInt(&ok);
+        if (!ok || (letters != 4 && letters != 6))
+            return u"--letters は 4 か 6 です: "_s + value;
+        options.making.letters = letters;
+    } else if (name == u"--level") {
+        const auto level = authoring::parseLevel(value);
+        if (!level)
+            return u"--level は easy, normal, hard のどれかです: "_s + value;
+        options.making.level = *level;
+    } else if (name == u"--answer") {
+        if (value.size() != 1 || !isKanji(value[0]))
+            return u"--answer には漢字を一字指定してください: "_s + value;
+        options.making.answer = value[0];
+    } else {
+        const quint64 seed = value.toULongLong(&ok);
+        if (!ok || value.startsWith(u'+'))
+            return u"--seed には 0 以上の整数を指定してください: "_s + value;
+        options.seed = seed;
+    }
+    return {};
 }
 
 } // namespace
@@ -204,6 +181,22 @@ Options parseArguments(const QStringList &args)
             options.dictionaryPath = args[++i];
         } else if (a == u"--image") {
             options.images = true;
+        } else if (a == u"--check") {
+            options.check = true;
+        } else if (a == u"--make") {
+            options.make = true;
+        } else if (a == u"--no-arrows") {
+            options.making.arrows = false;
+        } else if (a == u"--strict") {
+            options.making.strict = true;
+        } else if (makingOptions().contains(a)) {
+            if (i + 1 >= args.size()) {
+                options.usageError = a + QStringLiteral(u" の後に値を指定してください。");
+                return options;
+            }
+            options.usageError = setMakingOption(options, a, args[++i]);
+            if (!options.usageError.isEmpty())
+                return options;
         } else if (a == u"--words") {
             options.showWords = true;
         } else if (a == u"-a" || a == u"--arrow-file") {
@@ -390,6 +383,10 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
 
     if (options.images)
         return runImages(options, out, error);
+    if (options.check)
+        return runCheck(options, out, error);
+    if (options.make)
+        return runMake(options, out, error);
     QStringList puzzles = options.puzzles;
     if (options.readStdin) {
         QFile in;
@@ -415,13 +412,8 @@ int run(const Options &options, FILE *input, FILE *output, FILE *error)
     WordList words;
     // An arrow is checked against the words; without them no answer may
     // pass for one that heeds the arrows.
-    if (options.showWords || anyArrows) {
-        const QString wordsPath = DataFilePath(QStringLiteral(".words"));
-        if (!words.load(wordsPath)) {
-            writeText(error, QStringLiteral(u"単語ファイルが見つかりません。\n") + wordsPath + u"\n");
-            return 2;
-        }
-    }
+    if ((options.showWords || anyArrows) && !loadWords(words, error))
+        return 2;
 
     SearchEngine engine;
     bool allAnswered = true;

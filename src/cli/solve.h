@@ -1,6 +1,7 @@
 #pragma once
 // tolvo-solve's parts: the command line read into options, the puzzles read
 // and split into letter boxes, the lines it prints, and the run itself.
+#include "authoring/puzzlemaker.h"
 #include "search/arrows.h"
 #include "search/puzzle.h"
 
@@ -16,6 +17,9 @@ struct SearchResult;
 
 namespace solve {
 
+// --count's limit: a batch stays within a few seconds.
+constexpr int kMaxMadeCount = 1000;
+
 struct Options {
     QString dictionaryPath;   // empty: tolvo.dic beside the program
     bool showWords = false;
@@ -23,6 +27,11 @@ struct Options {
     bool help = false;        // reading stopped at -h or --help
     bool readStdin = true;    // no puzzle among the arguments
     bool images = false;      // --image: the arguments are picture files
+    bool check = false;       // --check: the arguments are puzzles to check
+    bool make = false;        // --make: puzzles to make
+    authoring::MakeOptions making;
+    int count = 1;                  // --count: how many to make
+    std::optional<quint64> seed;    // --seed; none: a new one each run
     QStringList puzzles;      // with images, the pictures' paths
     QString usageError;       // why the arguments are refused; empty when they are not
 };

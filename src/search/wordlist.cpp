@@ -47,7 +47,8 @@ void WordList::loadPending() const
 void WordList::parse(const QString &text) const
 {
     m_text = text;
-    m_at.clear();
+    m_rankOf.clear();
+    m_lineAt.clear();
     for (qsizetype at = 0; at < m_text.size();) {
         // A last line without its line end may be cut short inside its
         // readings; a wrong reading is worse than none.
@@ -56,8 +57,10 @@ void WordList::parse(const QString &text) const
             break;
         if (end - at >= 3 && m_text[at + 2] == u'\t' && m_text[at] != u'#') {
             const quint32 key = keyOf(m_text[at], m_text[at + 1]);
-            if (!m_at.contains(key))
-                m_at.insert(key, at);
+            if (!m_rankOf.contains(key)) {
+                m_rankOf.insert(key, qint32(m_lineAt.size()));
+                m_lineAt.push_back(at);
+            }
         }
         at = end + 1;
     }
@@ -66,29 +69,41 @@ void WordList::parse(const QString &text) const
 bool WordList::isEmpty() const
 {
     loadPending();
-    return m_at.isEmpty();
+    return m_lineAt.empty();
+}
+
+qsizetype WordList::size() const
+{
+    loadPending();
+    return qsizetype(m_lineAt.size());
+}
+
+WordList::Word WordList::at(qint32 rank) const
+{
+    loadPending();
+    return wordAt(rank);
 }
 
 std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
 {
     loadPending();
-    const auto ab = m_at.constFind(keyOf(a, b));
-    const auto ba = m_at.constFind(keyOf(b, a));
-    qsizetype at = -1;
-    if (ab != m_at.cend())
-        at = *ab;
-    if (ba != m_at.cend() && (at < 0 || *ba < at))
-        at = *ba;
-    if (at < 0)
+    const auto ab = m_rankOf.constFind(keyOf(a, b));
+    const auto ba = m_rankOf.constFind(keyOf(b, a));
+    qint32 rank = -1;
+    if (ab != m_rankOf.cend())
+        rank = *ab;
+    if (ba != m_rankOf.cend() && (rank < 0 || *ba < rank))
+        rank = *ba;
+    if (rank < 0)
         return std::nullopt;
-    return wordAt(at);
+    return wordAt(rank);
 }
 
 std::optional<WordList::Word> WordList::findInOrder(QChar first, QChar second) const
 {
     loadPending();
-    const auto it = m_at.constFind(keyOf(first, second));
-    if (it == m_at.cend())
+    const auto it = m_rankOf.constFind(keyOf(first, second));
+    if (it == m_rankOf.cend())
         return std::nullopt;
     return wordAt(*it);
 }
@@ -96,13 +111,19 @@ std::optional<WordList::Word> WordList::findInOrder(QChar first, QChar second) c
 bool WordList::contains(QChar first, QChar second) const
 {
     loadPending();
-    return m_at.contains(keyOf(first, second));
+    return m_rankOf.contains(keyOf(first, second));
 }
 
-WordList::Word WordList::wordAt(qsizetype at) const
+WordList::Word WordList::wordAt(qint32 rank) const
 {
-    QString readings = m_text.sliced(at + 3, m_text.indexOf(u'\n', at) - at - 3);
-    if (readings.endsWith(u'\r'))
-        readings.chop(1);
-    return Word{m_text.sliced(at, 2), readings};
+    const qsizetype at = m_lineAt[size_t(rank)];
+    qsizetype end = m_text.indexOf(u'\n', at);
+    if (m_text[end - 1] == u'\r')
+        --end;
+    QString readings = m_text.sliced(at + 3, end - at - 3);
+    const qsizetype tab = readings.indexOf(u'\t');
+    const bool common = tab >= 0 && QStringView(readings).sliced(tab + 1) == u"P";
+    if (tab >= 0)
+        readings.truncate(tab);
+    return Word{m_text.sliced(at, 2), readings, rank, common};
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Far above the shipped tolvo.words (0.9 MB), like the dictionary's limit:
 // a larger file, a pipe or a device is not read, as if it were missing.
@@ -10,13 +11,15 @@ inline constexpr qint64 kWordsFileLimit = qint64(64) << 20;
 
 // The two-kanji words the dictionary was built from, with their readings:
 // tolvo.words, UTF-8, one "word<TAB>readings" line each, the most common
-// word first. QtCore only.
+// word first; a third field "P" marks a common word (EDICT's mark). QtCore only.
 class WordList
 {
 public:
     struct Word {
         QString spelling;   // as it is written: 続出, 家出
         QString readings;   // hiragana, joined by "・"
+        qint32 rank = 0;    // 0 for the most common word of the file
+        bool common = false;
     };
 
     // False when the file cannot be read (or is over kWordsFileLimit); lines that are not a two-character
@@ -35,13 +38,17 @@ public:
     // The word that reads first, then second; none when the list lacks it.
     std::optional<Word> findInOrder(QChar first, QChar second) const;
     bool contains(QChar first, QChar second) const;
+    // Every word, most common first.
+    qsizetype size() const;
+    Word at(qint32 rank) const;
 
 private:
     void loadPending() const;
     void parse(const QString &text) const;
-    Word wordAt(qsizetype at) const;
+    Word wordAt(qint32 rank) const;
 
     mutable QString m_pending;
     mutable QString m_text;
-    mutable QHash<quint32, qsizetype> m_at;   // (first << 16 | second) → where its line starts
+    mutable QHash<quint32, qint32> m_rankOf;   // (first << 16 | second) → its rank
+    mutable std::vector<qsizetype> m_lineAt;   // rank → where its line starts
 };

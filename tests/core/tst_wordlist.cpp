@@ -27,6 +27,8 @@ private slots:
         QTest::newRow("comment, malformed and CR LF lines")
             << u"# 家出\tx\n出\tx\n家出x\n\n続出\tぞくしゅつ\r\n"_s << u"続家"_s << u"続出（ぞくしゅつ）・家"_s;
         QTest::newRow("a word without readings") << u"続出\t\n"_s << u"続"_s << u"続出"_s;
+        QTest::newRow("the common mark is no reading")
+            << u"続出\tぞくしゅつ\tP\r\n家出\t\tP\n"_s << u"続家"_s << u"続出（ぞくしゅつ）・家出"_s;
         QTest::newRow("a last line cut short is passed over")
             << u"続出\tぞくしゅつ\n家出\tい"_s << u"続家"_s << u"続出（ぞくしゅつ）・家"_s;
     }

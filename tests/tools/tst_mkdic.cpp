@@ -197,11 +197,11 @@ void TestMkdic::wordLines_data()
            u"日本 [にっぽん] /(n) Japan/\n"
            u"日本 [にほん] /(n) Japan/(P)/\n"
            u"家出 [いえで] /(n) running away/(P)/\n"_s
-        << QStringList{u"日本\tにほん・にっぽん"_s, u"家出\tいえで"_s, u"出家\tしゅっけ"_s, u"煙草\tたばこ"_s};
+        << QStringList{u"日本\tにほん・にっぽん\tP"_s, u"家出\tいえで\tP"_s, u"出家\tしゅっけ"_s, u"煙草\tたばこ"_s};
     QTest::newRow("an out-dated reading when there is no other")
         << u"出家 [すけ] /(ok) (n) priest/\n"_s << QStringList{u"出家\tすけ"_s};
     QTest::newRow("with に after it: the reading without it")
-        << u"一概に [いちがいに] /(adv) unconditionally/(P)/\n"_s << QStringList{u"一概\tいちがい"_s};
+        << u"一概に [いちがいに] /(adv) unconditionally/(P)/\n"_s << QStringList{u"一概\tいちがい\tP"_s};
 }
 
 void TestMkdic::wordLines()
@@ -342,7 +342,7 @@ void TestMkdic::commandLine()
     } else {
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(readFile(output), expected);
-        QVERIFY(readFile(words).endsWith(u"\n出発\tしゅっぱつ\n家出\tいえで\n"_s.toUtf8()));
+        QVERIFY(readFile(words).endsWith(u"\n出発\tしゅっぱつ\tP\n家出\tいえで\n"_s.toUtf8()));
     }
 }
 

@@ -312,9 +312,9 @@ std::vector<DictionaryBuilder::Word> DictionaryBuilder::words() const
 
 QStringList DictionaryBuilder::wordLines() const
 {
-    QStringList out{u"# Two-kanji words of tolvo.dic, most common first: word<TAB>readings"_s};
+    QStringList out{u"# Two-kanji words of tolvo.dic, most common first: word<TAB>readings[<TAB>P for EDICT's common words]"_s};
     for (const Word &w : words())
-        out += QString(QChar(w.first)) + QChar(w.second) + u'\t' + w.readings.join(u'・');
+        out += QString(QChar(w.first)) + QChar(w.second) + u'\t' + w.readings.join(u'・') + (w.common ? u"\tP" : u"");
     return out;
 }
 

@@ -21,6 +21,19 @@ int fail(const QString &message)
     return 1;
 }
 
+// Whole or not at all: the program must never find half a file.
+bool writeWhole(const QString &path, const QStringList &lines, QString *error)
+{
+    const QByteArray bytes = QString(lines.join(u'\n') + u'\n').toUtf8();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = u"cannot write "_s + path + u": "_s + out.errorString();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -34,7 +47,9 @@ int main(int argc, char **argv)
     const QCommandLineOption kanjidicOption(u"kanjidic"_s, u"KANJIDIC file (EUC-JP)."_s, u"FILE"_s,
                                             u"/usr/share/edict/kanjidic"_s);
     const QCommandLineOption outputOption(u"o"_s, u"Where to write the readings file."_s, u"OUTPUT"_s);
-    parser.addOptions({kanjidicOption, outputOption});
+    const QCommandLineOption gradesOption(u"g"_s, u"Where to write the grades file (UTF-8), if at all."_s,
+                                          u"GRADES"_s);
+    parser.addOptions({kanjidicOption, outputOption, gradesOption});
     parser.process(app);
     if (!parser.isSet(outputOption) || !parser.positionalArguments().isEmpty()) {
         fprintf(stderr, "%s", qPrintable(parser.helpText()));
@@ -52,13 +67,10 @@ int main(int argc, char **argv)
     if (lines.size() < 2)
         return fail(inputPath + u": no kanji with a reading found; is this a KANJIDIC file?"_s);
 
-    // Whole or not at all: the program must never find half a file.
     const QString outputPath = parser.value(outputOption);
-    const QByteArray bytes = QString(lines.join(u'\n') + u'\n').toUtf8();
-    QDir().mkpath(QFileInfo(outputPath).absolutePath());
-    QSaveFile out(outputPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return fail(u"cannot write "_s + outputPath + u": "_s + out.errorString());
+    if (!writeWhole(outputPath, lines, &why)
+        || (parser.isSet(gradesOption) && !writeWhole(parser.value(gradesOption), mkkanji::gradeLines(text), &why)))
+        return fail(why);
     fprintf(stderr, "tolvo-mkkanji: %s: %lld kanji\n", qPrintable(outputPath), static_cast<long long>(lines.size() - 1));
     return 0;
 }
