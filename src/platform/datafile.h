@@ -53,4 +53,5 @@ struct DataFiles {
     QString handwritingModel;   // the kanji pad's handwriting model
     QString strokeTemplates;    // the kanji pad's stroke templates, for any stroke order
     QString pictureData;        // the text engine's data folder; empty: its own default
+    QString grades;             // the kanji's school grades, for making puzzles
 };

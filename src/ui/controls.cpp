@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScreen>
 #include <QTreeWidget>
 #include <QtMath>
 
@@ -146,4 +147,19 @@ int frameInLayoutPixels(int frame, qreal programScale)
     if (frame <= 0)
         return 0;
     return qMax(0, qCeil((frame - 0.5) * programScale));
+}
+
+void placeBeside(QWidget *window, const QWidget *owner)
+{
+    const QRect frame = owner->frameGeometry();
+    QPoint at = frame.topRight() + QPoint(8, 0);
+    if (const QScreen *screen = owner->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize size = window->sizeHint();
+        if (at.x() + size.width() > available.right())
+            at.setX(frame.left() - 8 - size.width() >= available.left() ? frame.left() - 8 - size.width()
+                                                                          : available.right() - size.width());
+        at.setY(std::clamp(at.y(), available.top(), std::max(available.top(), available.bottom() - size.height())));
+    }
+    window->move(at);
 }

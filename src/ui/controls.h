@@ -22,6 +22,10 @@ void place(QWidget *w, int left, int top, int width, int height);
 // The Gothic face at `points`, normal weight.
 QFont gothic(int points);
 
+// A tool window's first place: right of the owner's window, on its screen;
+// the left when there is no room, or else the screen's right edge.
+void placeBeside(QWidget *window, const QWidget *owner);
+
 // A two-column list view of whole-row single selection, widths in twips.
 QTreeWidget *makeListView(QWidget *parent, const QString &name, const QStringList &headers, int firstWidth,
                           int secondWidth);

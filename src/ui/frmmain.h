@@ -22,7 +22,14 @@
 class DictionaryStore;
 class FlowerArrows;
 class HelpViewer;
+class KanjiGrades;
 class KanjiPad;
+class MakePuzzleDialog;
+class PuzzleCheckWindow;
+class PuzzleGraph;
+namespace authoring {
+class PuzzleMaker;
+}
 class LetterBox;
 class PictureBox;
 class Prompts;
@@ -104,6 +111,8 @@ public slots:
     void onEditClearLetters() noexcept;
     void onEditKanjiPad() noexcept;
     void onEditReadPicture() noexcept;
+    void onEditCheckPuzzle() noexcept;
+    void onEditMakePuzzle() noexcept;
     void onHelpContents() noexcept;
     void onHelpAbout() noexcept;
 
@@ -163,6 +172,9 @@ private:
     void setPadBox(int box);
     void markPadBox();
     void padShownOrHidden(QObject *watched, bool shown);
+    // The maker's and the checker's data, read at their first use; false,
+    // with the message shown, when a file they need cannot be read.
+    bool loadAuthoring(bool forMaking);
 
     Prompts &m_prompts;
     DictionaryStore &m_dictionary;
@@ -190,6 +202,12 @@ private:
     DataFiles m_files;
     // Made at its first use, so that start-up never waits for it.
     QPointer<KanjiPad> m_kanjiPad;
+    // Puzzles checked and made: read at their first use.
+    std::unique_ptr<KanjiGrades> m_grades;
+    std::unique_ptr<PuzzleGraph> m_puzzleGraph;
+    std::unique_ptr<authoring::PuzzleMaker> m_puzzleMaker;
+    QPointer<PuzzleCheckWindow> m_checkWindow;
+    QPointer<MakePuzzleDialog> m_makeDialog;
     std::unique_ptr<picture::PictureReader> m_pictureReader;
     QString m_pictureFolder;
     int m_padBox = 0;
@@ -227,6 +245,9 @@ private:
     QAction *mnuEditBar2 = nullptr;
     QAction *mnuEditKanjiPad = nullptr;
     QAction *mnuEditReadPicture = nullptr;
+    QAction *mnuEditBar3 = nullptr;
+    QAction *mnuEditCheckPuzzle = nullptr;
+    QAction *mnuEditMakePuzzle = nullptr;
     QMenu *mnuHelp = nullptr;
     QAction *mnuHelpContents = nullptr;
     QAction *mnuHelpBar1 = nullptr;

@@ -14,6 +14,11 @@
 #include "ui/helpviewer.h"
 #include "kanjipad/handwriting.h"
 #include "picture/picturereader.h"
+#include "authoring/kanjigrades.h"
+#include "authoring/puzzlegraph.h"
+#include "authoring/puzzlemaker.h"
+#include "ui/makepuzzledialog.h"
+#include "ui/puzzlecheckwindow.h"
 #include "ui/letterbox.h"
 #include "settings/parsecolor.h"
 #include "search/partnerletters.h"
@@ -71,7 +76,8 @@ frmMain::frmMain(Prompts &prompts, DictionaryStore &dictionary, SettingsStore &s
 DataFiles frmMain::defaultDataFiles()
 {
     return {DataFilePath(u".words"_s), DataFilePath(u".hlp"_s), DataFilePath(u".kanji"_s),
-            HandwritingRecognizer::defaultModelPath(), DataFilePath(u".strokes"_s), QString()};
+            HandwritingRecognizer::defaultModelPath(), DataFilePath(u".strokes"_s), QString(),
+            DataFilePath(u".grades"_s)};
 }
 
 frmMain::~frmMain()
@@ -180,6 +186,9 @@ void frmMain::buildMenus()
     mnuEditKanjiPad = named(mnuEdit->addAction(u"漢字パッド(&K)..."_s), u"mnuEditKanjiPad"_s);
     mnuEditKanjiPad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     mnuEditReadPicture = named(mnuEdit->addAction(u"画像から読み込む(&I)..."_s), u"mnuEditReadPicture"_s);
+    mnuEditBar3 = named(mnuEdit->addSeparator(), u"mnuEditBar3"_s);
+    mnuEditCheckPuzzle = named(mnuEdit->addAction(u"問題を確かめる(&C)"_s), u"mnuEditCheckPuzzle"_s);
+    mnuEditMakePuzzle = named(mnuEdit->addAction(u"問題を作る(&M)..."_s), u"mnuEditMakePuzzle"_s);
     // Offered in every letter box's context menu as well.
     for (LetterBox *box : txtLetter)
         box->addActions({mnuEditClearArrows, mnuEditKanjiPad});
@@ -210,6 +219,8 @@ void frmMain::buildMenus()
     connect(mnuEditClearLetters, &QAction::triggered, this, &frmMain::onEditClearLetters);
     connect(mnuEditKanjiPad, &QAction::triggered, this, &frmMain::onEditKanjiPad);
     connect(mnuEditReadPicture, &QAction::triggered, this, &frmMain::onEditReadPicture);
+    connect(mnuEditCheckPuzzle, &QAction::triggered, this, &frmMain::onEditCheckPuzzle);
+    connect(mnuEditMakePuzzle, &QAction::triggered, this, &frmMain::onEditMakePuzzle);
     connect(mnuHelpContents, &QAction::triggered, this, &frmMain::onHelpContents);
     connect(helpKey, &QShortcut::activated, this, &frmMain::onHelpContents);
     connect(mnuHelpAbout, &QAction::triggered, this, &frmMain::onHelpAbout);

@@ -198,18 +198,7 @@ void KanjiPad::buildReadingPage()
 
 void KanjiPad::placeBeside(const QWidget *owner)
 {
-    const QRect frame = owner->frameGeometry();
-    QPoint at = frame.topRight() + QPoint(8, 0);
-    if (const QScreen *screen = owner->screen()) {
-        const QRect available = screen->availableGeometry();
-        const QSize size = sizeHint();
-        // No room on the right: the left, or else the screen's right edge.
-        if (at.x() + size.width() > available.right())
-            at.setX(frame.left() - 8 - size.width() >= available.left() ? frame.left() - 8 - size.width()
-                                                                          : available.right() - size.width());
-        at.setY(std::clamp(at.y(), available.top(), std::max(available.top(), available.bottom() - size.height())));
-    }
-    move(at);
+    ::placeBeside(this, owner);
 }
 
 void KanjiPad::setVisible(bool visible)
