@@ -1,4 +1,5 @@
 // tolvo-bench: prints one "name value" line per figure.
+#include "authoring.h"
 #include "dictionary/dictionary.h"
 #include "literalsearch.h"
 #include "monotonic.h"
@@ -167,6 +168,7 @@ int main(int argc, char **argv)
         const double arrowedUs = medianMicroseconds(2001, [&] { engine.run(shipped, arrowed, &words); });
         print("search_six_arrows_us", arrowedUs);
         print("search_six_arrows_over_none", arrowedUs / engineUs);
+        printAuthoringFigures(shipped, words);
     }
 
     printGuiFigures();

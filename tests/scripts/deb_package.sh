@@ -44,7 +44,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 case $depends in *libqt6widgets6*) ;; *) fail "Depends lacks what dpkg-shlibdeps finds: $depends" ;; esac
 # What a build puts beside the program makes the program folder, and no
 # install rule is left putting files straight into /usr.
-for f in tolvo tolvo-solve tolvo.dic tolvo.words tolvo.hlp tolvo.kanji; do
+for f in tolvo tolvo-solve tolvo.dic tolvo.words tolvo.hlp tolvo.kanji tolvo.grades; do
     [ -s "$tmp/root/usr/lib/tolvo/$f" ] || fail "/usr/lib/tolvo/$f is missing"
 done
 stray=$(find "$tmp/root/usr" -mindepth 1 -maxdepth 1 ! -name bin ! -name lib ! -name share)

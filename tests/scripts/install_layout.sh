@@ -24,7 +24,7 @@ check_folder() {   # label prefix staged-prefix expected-exec
     for f in tolvo tolvo-solve; do
         [ -x "$dir/$f" ] || fail "$label: $f is not an executable in the folder"
     done
-    for f in tolvo.dic tolvo.words tolvo.kanji tolvo.hlp share/icons/hicolor/32x32/apps/tolvo.png share/applications/tolvo.desktop; do
+    for f in tolvo.dic tolvo.words tolvo.kanji tolvo.grades tolvo.hlp share/icons/hicolor/32x32/apps/tolvo.png share/applications/tolvo.desktop; do
         [ -s "$dir/$f" ] || fail "$label: $f is missing"
     done
     for f in tolvo-mkdic tolvo-mkkanji tolvo-bench tolvo-bench-handwriting; do

@@ -11,7 +11,12 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QComboBox>
+#include <QDialog>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
 
 namespace {
 
@@ -60,6 +65,9 @@ private slots:
     void historyKeys_data();
     void historyKeys();
     void clearLetters();
+
+    // Puzzles made and checked
+    void madeThenSearched();
 
 private:
     std::unique_ptr<MainWindowFixture> f;
@@ -609,6 +617,52 @@ void TestMainWindow::pictureIn()
     QCOMPARE(f->answer()->text(), u"時"_s);
     QCOMPARE(mark(0), LetterBox::PictureMark::None);
     QVERIFY(!f->find(u"lblPicture"_s)->isVisible());
+}
+
+// A made puzzle fills the boxes as a new puzzle; only the search's answer
+// reaches the answer box and the history; the check then finds it alone.
+void TestMainWindow::madeThenSearched()
+{
+    QVERIFY(f->loadDictionary({u"計時"_s, u"間時"_s, u"代時"_s, u"同時"_s, u"時計間代同"_s}));
+    f->open(true);
+    WordList words;
+    words.loadText(u"時計\tとけい\tP\n時間\tじかん\tP\n時代\tじだい\tP\n同時\tどうじ\tP\n"_s);
+    f->window->setWords(std::move(words));
+    const QString grades = f->dir.filePath(u"tolvo.grades"_s);
+    QFile file(grades);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(u"時\t2\t16\t\n計\t2\t\t\n間\t2\t\t\n代\t3\t\t\n同\t2\t\t\n"_s.toUtf8());
+    file.close();
+    f->setDataFile(&DataFiles::grades, grades);
+    f->answer()->setText(u"出"_s);
+    const QStringList historyBefore = MainWindowFixture::rows(f->history());
+
+    QTimer::singleShot(0, this, [this] {
+        auto *dialog = f->window->findChild<QDialog *>(u"frmMakePuzzle"_s);
+        QVERIFY(dialog);
+        dialog->findChild<QRadioButton *>(u"optLetters4"_s)->setChecked(true);
+        dialog->findChild<QComboBox *>(u"cboLevel"_s)->setCurrentIndex(0);
+        dialog->accept();
+    });
+    f->action(u"mnuEditMakePuzzle"_s)->trigger();
+    QString letters = f->boxTexts().join(QString());
+    std::sort(letters.begin(), letters.end());
+    QString expected = u"計間代同"_s;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(letters, expected);
+    QCOMPARE(f->find<LetterBox>(u"txtLetter_0"_s)->arrow() == Arrow::None, false);
+    QCOMPARE(f->answer()->text(), QString());
+    QCOMPARE(MainWindowFixture::rows(f->history()), historyBefore);
+    QVERIFY(f->prompts.shown.isEmpty());
+
+    f->action(u"mnuEditFind"_s)->trigger();
+    QTRY_COMPARE(f->answer()->text(), u"時"_s);
+    QVERIFY(MainWindowFixture::rows(f->history()).first().contains(u'時'));
+
+    f->action(u"mnuEditCheckPuzzle"_s)->trigger();
+    auto *check = f->window->findChild<QPlainTextEdit *>(u"txtCheck"_s);
+    QVERIFY(check);
+    QVERIFY2(check->toPlainText().contains(u"これひとつです"_s), qPrintable(check->toPlainText()));
 }
 
 QTEST_MAIN(TestMainWindow)
