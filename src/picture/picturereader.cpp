@@ -22,9 +22,12 @@ namespace picture {
 namespace {
 
 // Below this confidence (tesseract's 0–100) a letter is left for the player
-// to check. A kanji missing from the model comes out as its nearest
-// look-alike, with a confidence under this.
+// to check. A kanji the model has no output for comes out as a look-alike
+// it has, mostly one of the same radical, and often at 90–95 where a kanji
+// read right is at 97–99; Japanese lacks half the dictionary's heads, so
+// the bar stands above those look-alikes.
 constexpr float kSureConfidence = 88;
+constexpr float kSureWhenLacking = 96;
 
 // Katakana and marks that a single cell shows the same as a kanji; the
 // Japanese model reads them more readily than the kanji.
@@ -161,7 +164,16 @@ PictureReader::PictureReader(const QString &allowed, const QString &dataPath)
         m_loadError = errorMessage(PictureError::EngineMissing);
         return;
     }
-    QString whitelist = allowed;
+    // The allowed kanji the model cannot output do nothing on the whitelist;
+    // knowing them sets how sure a reading must be.
+    QString whitelist;
+    for (const QChar c : allowed) {
+        if (engine->api.IsValidCharacter(QString(c).toUtf8().constData()))
+            whitelist += c;
+        else
+            m_lacking += c;
+    }
+    m_sure = m_lacking.isEmpty() ? kSureConfidence : kSureWhenLacking;
     for (const auto &[kana, kanji] : kLookAlikes)
         if (allowed.contains(QChar(kanji)) && kana != kanji)
             whitelist += QChar(kana);
@@ -180,6 +192,11 @@ bool PictureReader::engineAvailable(QString *why, const QString &dataPath)
     if (why)
         *why = errorMessage(PictureError::EngineMissing);
     return false;
+}
+
+QString PictureReader::lackingLetters() const
+{
+    return m_lacking;
 }
 
 bool PictureReader::loaded() const
@@ -248,7 +265,7 @@ PictureResult PictureReader::read(const QImage &image)
         }
         api.Clear();
         result.puzzle.letters[size_t(i)] = best;
-        result.puzzle.doubtful[size_t(i)] = best.isNull() || symbols != 1 || bestConfidence < kSureConfidence;
+        result.puzzle.doubtful[size_t(i)] = best.isNull() || symbols != 1 || bestConfidence < m_sure;
     }
     return result;
 }

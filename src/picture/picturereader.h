@@ -71,6 +71,9 @@ public:
     static bool engineAvailable(QString *why = nullptr, const QString &dataPath = {});
     // Whether the engine started (false: read() answers EngineMissing).
     bool loaded() const;
+    // The allowed letters the engine's model has no output for: a picture of
+    // one is read, if at all, as some other kanji.
+    QString lackingLetters() const;
 
     PictureResult read(const QImage &image);
 
@@ -78,6 +81,8 @@ private:
     struct Engine;
     std::unique_ptr<Engine> m_engine;
     QString m_allowed;
+    QString m_lacking;
+    float m_sure = 0;   // the confidence a letter needs not to be doubtful
     QString m_loadError;
 };
 
