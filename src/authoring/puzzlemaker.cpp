@@ -131,10 +131,13 @@ const std::vector<char16_t> &PuzzleMaker::answerPool(const MakeOptions &options)
 const std::vector<char16_t> &PuzzleMaker::fitSet(QChar letter, Arrow arrow)
 {
     auto [it, added] = m_fitSets.try_emplace(quint32(letter.unicode()) << 2 | quint32(arrow));
-    if (added)
+    if (added) {
         for (char16_t p : m_graph.partners(letter))
             if (m_graph.fits(letter, arrow, QChar(p)))
                 it->second.push_back(p);
+        // Sorted, for the intersections that narrow the rivals.
+        std::sort(it->second.begin(), it->second.end());
+    }
     return it->second;
 }
 
@@ -145,7 +148,9 @@ std::optional<MadePuzzle> PuzzleMaker::tryAnswer(QChar answer, const MakeOptions
     if (qsizetype(all.size()) < options.letters)
         return std::nullopt;
     std::vector<char16_t> rivals, narrowed;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+    QElapsedTimer clock;
+    clock.start();
+    for (int attempt = 0; attempt < attempts && clock.elapsed() < kMakeLimitMs; ++attempt) {
         std::shuffle(all.begin(), all.end(), rng);
         std::vector<Choice> chosen;
         bool first = true;
@@ -159,16 +164,11 @@ std::optional<MadePuzzle> PuzzleMaker::tryAnswer(QChar answer, const MakeOptions
         const auto narrow = [&](const Choice &c, std::vector<char16_t> &into) {
             const std::vector<char16_t> &fit = fitSet(c.letter, c.arrow);
             into.clear();
-            if (first) {
+            if (first)
                 std::copy_if(fit.begin(), fit.end(), std::back_inserter(into),
                              [&](char16_t k) { return k != answer.unicode(); });
-                std::sort(into.begin(), into.end());
-                return;
-            }
-            std::vector<char16_t> sortedFit(fit);
-            std::sort(sortedFit.begin(), sortedFit.end());
-            std::set_intersection(rivals.begin(), rivals.end(), sortedFit.begin(), sortedFit.end(),
-                                  std::back_inserter(into));
+            else
+                std::set_intersection(rivals.begin(), rivals.end(), fit.begin(), fit.end(), std::back_inserter(into));
         };
         // The first letters at random; the last two chosen to rule out
         // the rivals left.
@@ -241,7 +241,8 @@ std::optional<MadePuzzle> PuzzleMaker::make(const MakeOptions &options, std::mt1
         std::mt19937_64 any(0);
         const qsizetype words = qsizetype(choices(options.answer, options, any).size());
         if (words < options.letters) {
-            *error = answer + u"と"_s + level + u"の熟語になる漢字は "_s + QString::number(words) + u" 字しかありません（"_s
+            *error = answer + u"と"_s + level + u"の熟語になる漢字は"_s
+                   + (words == 0 ? u"ありません"_s : u" "_s + QString::number(words) + u" 字しかありません"_s) + u"（"_s
                    + QString::number(options.letters) + u" 字要ります）。"_s;
             return std::nullopt;
         }

@@ -88,10 +88,6 @@ int runMake(const Options &options, Output &out, FILE *error)
     const quint64 seed = options.seed.value_or(std::random_device{}());
     std::mt19937_64 rng(seed);
     const authoring::MakeOptions &making = options.making;
-    out.write(u"# tolvo-solve --make: 文字 %1, 難しさ %2, 矢印 %3, seed %4 — 文字<TAB>矢印<TAB>答え<TAB>難しさ\n"_s
-                  .arg(making.letters)
-                  .arg(authoring::levelName(making.level), making.arrows ? u"あり"_s : u"なし"_s)
-                  .arg(seed));
     for (int n = 0; n < options.count; ++n) {
         QString why;
         const std::optional<authoring::MadePuzzle> made = maker.make(making, rng, &why);
@@ -100,6 +96,12 @@ int runMake(const Options &options, Output &out, FILE *error)
             out.written(error);
             return 2;
         }
+        // Only over puzzles: a refused request prints nothing on standard output.
+        if (n == 0)
+            out.write(u"# tolvo-solve --make: 文字 %1, 難しさ %2, 矢印 %3, seed %4 — 文字<TAB>矢印<TAB>答え<TAB>難しさ\n"_s
+                          .arg(making.letters)
+                          .arg(authoring::levelName(making.level), making.arrows ? u"あり"_s : u"なし"_s)
+                          .arg(seed));
         QString letters, arrows;
         for (int box = 0; box < making.letters; ++box) {
             letters += made->puzzle.letters[size_t(box)];

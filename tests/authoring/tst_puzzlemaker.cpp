@@ -162,7 +162,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("heads no line") << QChar(u'丂') << int(Level::Hard) << u"見出しにもありません"_s;
         QTest::newRow("outside the level") << QChar(u'璽') << int(Level::Easy) << u"「やさしい」の漢字ではありません"_s;
-        QTest::newRow("too few words of the level") << QChar(u'璽') << int(Level::Normal) << u"字しかありません"_s;
+        QTest::newRow("too few words of the level") << QChar(u'璽') << int(Level::Normal) << u"字要ります"_s;
     }
     void refused()
     {
