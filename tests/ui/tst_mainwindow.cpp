@@ -201,7 +201,9 @@ void TestMainWindow::menus()
                                                u"mnuEditBar1|-|"_s, u"mnuEditClearLetters|文字を消去(&N)|Ctrl+N"_s,
                                                u"mnuEditClearArrows|矢印をすべて消す(&D)|"_s, u"mnuEditBar2|-|"_s,
                                                u"mnuEditKanjiPad|漢字パッド(&K)...|Ctrl+K"_s,
-                                               u"mnuEditReadPicture|画像から読み込む(&I)...|"_s}));
+                                               u"mnuEditReadPicture|画像から読み込む(&I)...|"_s, u"mnuEditBar3|-|"_s,
+                                               u"mnuEditCheckPuzzle|問題を確かめる(&C)|"_s,
+                                               u"mnuEditMakePuzzle|問題を作る(&M)...|"_s}));
     QCOMPARE(items(u"mnuHelp"_s), (QStringList{u"mnuHelpContents|トピックの検索(&S)...|"_s,
                                                u"mnuHelpBar1|-|"_s, u"mnuHelpAbout|バージョン情報(&A)...|"_s}));
     QVERIFY(f->action(u"mnuEditHistory"_s)->isChecked());
