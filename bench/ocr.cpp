@@ -113,6 +113,24 @@ void printRow(const QString &name, const Tally &t)
                 pct(t.wrongMarked, t.wrong), quantile(t.ms, 0.5), quantile(t.ms, 0.95));
 }
 
+QString arrowText(const Puzzle &p)
+{
+    QString out;
+    for (int i = 0; i < int(p.letterText().size()); ++i)
+        out += arrowChar(p.arrows[size_t(i)]);
+    return out;
+}
+
+// style-em-seed_truth=arrows_read=arrows.png
+void saveFailure(const QString &dir, const Sketch &sketch, const picture::PictureResult &r, const QImage &image)
+{
+    QDir().mkpath(dir);
+    const QString read = r.ok() ? r.puzzle.letterText() + u'=' + arrowText(r.puzzle) : u"error"_s;
+    image.save(dir + u'/' + ocrpictures::styleName(sketch.style) + u'-' + QString::number(sketch.em) + u'-'
+               + QString::number(sketch.seed) + u'_' + sketch.puzzle.letterText() + u'=' + arrowText(sketch.puzzle)
+               + u'_' + read + u".png"_s);
+}
+
 long peakKb(int who)
 {
     rusage u{};
@@ -127,8 +145,9 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments();
-    QString dictionaryPath = DataFilePath(u".dic"_s), dataDir = QStringLiteral(TOLVO_TEST_DATA), writeDir;
+    QString dictionaryPath = DataFilePath(u".dic"_s), dataDir = QStringLiteral(TOLVO_TEST_DATA), writeDir, failDir;
     int perCell = 10;
+    quint32 seed = 20240523;
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == u"-d")
             dictionaryPath = args[i + 1];
@@ -138,9 +157,20 @@ int main(int argc, char **argv)
             writeDir = args[i + 1];
         else if (args[i] == u"--count")
             perCell = args[i + 1].toInt();
+        else if (args[i] == u"--seed")
+            seed = args[i + 1].toUInt();
+        else if (args[i] == u"--failures")
+            failDir = args[i + 1];
+    }
+    if (args.contains(u"--help"_s)) {
+        std::printf("usage: tolvo-bench-ocr [-d DICTIONARY] [--data DIR] [--count N] [--seed N] [--failures DIR]\n"
+                    "       tolvo-bench-ocr --write DIR | --cells PICTURE\n"
+                    "--count: pictures per style and size; --seed: the pictures drawn (tune on one, check on "
+                    "another); --failures: each picture read wrong saved there as PNG, named for what it shows\n");
+        return 0;
     }
 
-    QRandomGenerator rng(20240523);
+    QRandomGenerator rng(seed);
     const QList<Source> four = readSources(dataDir + u"/arrow-puzzles.tsv"_s, 4);
     const QList<Source> six = readSources(dataDir + u"/sample-puzzles.tsv"_s, 6);
     if (four.isEmpty() || six.isEmpty()) {
@@ -171,10 +201,8 @@ int main(int argc, char **argv)
                 Sketch sketch{style, puzzleOf(s, rng), style == Style::Photo || style == Style::Caption ? 56 : 48, k % 2 == 0, quint32(k + 1)};
                 const QString name = ocrpictures::styleName(style) + u'-' + QString::number(letters);
                 ocrpictures::draw(sketch).save(writeDir + u'/' + name + u".png"_s);
-                QString arrows;
-                for (int i = 0; i < letters; ++i)
-                    arrows += arrowChar(sketch.puzzle.arrows[size_t(i)]);
-                std::printf("%s\t%s\t%s\n", qPrintable(name), qPrintable(sketch.puzzle.letterText()), qPrintable(arrows));
+                std::printf("%s\t%s\t%s\n", qPrintable(name), qPrintable(sketch.puzzle.letterText()),
+                            qPrintable(arrowText(sketch.puzzle)));
                 ++k;
             }
         return 0;
@@ -211,6 +239,9 @@ int main(int argc, char **argv)
                 const qint64 a = monotonicNs();
                 const picture::PictureResult r = reader.read(image);
                 count(cell, sketch.puzzle, r, double(monotonicNs() - a) / 1e6);
+                if (!failDir.isEmpty() && (!r.ok() || r.puzzle.letters != sketch.puzzle.letters
+                                            || r.puzzle.arrows != sketch.puzzle.arrows))
+                    saveFailure(failDir, sketch, r, image);
                 count(byStyle[style], sketch.puzzle, r, double(monotonicNs() - a) / 1e6);
             }
             printRow(ocrpictures::styleName(style) + u'/' + QString::number(em), cell);

@@ -312,6 +312,11 @@ ArrowShape arrowShape(const Pieces &ps, int id, int w)
     std::array<double, kBins> minS, maxS;
     minS.fill(1e9);
     maxS.fill(-1e9);
+    // Where each third of the piece lies: the way from the tail's third to
+    // the head's is the arrow's, where the axis of the whole is pulled aside
+    // by a head that is not symmetric in its pixels.
+    std::array<QPointF, 3> thirdSum{};
+    std::array<int, 3> thirdCount{};
     for (int k = a; k < b; ++k) {
         const int i = ps.pixels[size_t(k)];
         const double dx = i % w - m.x(), dy = i / w - m.y();
@@ -319,6 +324,8 @@ ArrowShape arrowShape(const Pieces &ps, int id, int w)
         const int bin = std::clamp(int((t - lo) / length * kBins), 0, kBins - 1);
         minS[bin] = std::min(minS[bin], s);
         maxS[bin] = std::max(maxS[bin], s);
+        thirdSum[size_t(bin / 2)] += QPointF(dx, dy);
+        ++thirdCount[size_t(bin / 2)];
     }
     std::array<double, kBins> width;
     double widest = 0;
@@ -326,14 +333,18 @@ ArrowShape arrowShape(const Pieces &ps, int id, int w)
         width[size_t(i)] = maxS[size_t(i)] >= minS[size_t(i)] ? maxS[size_t(i)] - minS[size_t(i)] + 1 : 0;
         widest = std::max(widest, width[size_t(i)]);
     }
-    if (length < 2.0 * widest || length < 8)
+    // A short diagonal arrow's head is nearly as wide as the arrow is long.
+    if (length < 1.6 * widest || length < 8)
         return {};
     const double shaft = std::min({width[2], width[3]});
     const double end0 = std::max(width[0], width[1]), end1 = std::max(width[4], width[5]);
     const double headW = std::max(end0, end1), tailW = std::min(end0, end1);
     if (headW < 2.0 * std::max(shaft, 1.0) || headW < 1.5 * std::max(tailW, 1.0) || headW < 4)
         return {};
-    return {true, end1 > end0 ? u : -u};
+    QPointF way = thirdSum[2] / std::max(1, thirdCount[2]) - thirdSum[0] / std::max(1, thirdCount[0]);
+    const double wayLength = std::hypot(way.x(), way.y());
+    way = wayLength > 1e-9 ? way / wayLength : u;
+    return {true, end1 > end0 ? way : -way};
 }
 
 struct Sector {
@@ -588,8 +599,12 @@ CellLayout findCells(const QImage &image)
             const QPointF toCentre = centre - m;
             const double r = std::hypot(toCentre.x(), toCentre.y());
             const double along = (shapes[k].head.x() * toCentre.x() + shapes[k].head.y() * toCentre.y()) / std::max(r, 1e-9);
-            // Between the letter and the centre, pointing along the way between.
-            if (r < letterNear && std::abs(along) > 0.8)
+            // Between the letter and the centre, clear of the letter, pointing
+            // more along the way between than across it: arrow characters come in eight
+            // directions and fonts draw the diagonals steeper or flatter, so
+            // a letter at 120° may have its arrow 40° off.
+            if (r < letterNear && std::abs(along) > 0.5
+                && !letterBox.intersects(QRectF(ps.list[size_t(arrows[k])].box)))
                 f.arrow = along > 0 ? Arrow::LetterFirst : Arrow::AnswerFirst;
             else
                 f.letter.push_back(arrows[k]);
