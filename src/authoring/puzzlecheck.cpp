@@ -4,6 +4,7 @@
 #include "search/searchengine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -160,8 +161,20 @@ PuzzleCheck checkPuzzle(const PuzzleGraph &graph, const KanjiGrades &grades, con
     }
     std::stable_sort(check.replacements.begin(), check.replacements.end(),
                      [](const Replacement &a, const Replacement &b) { return a.word.rank < b.word.rank; });
-    if (check.replacements.size() > 6)
-        check.replacements.resize(6);
+    // A few, spread over the boxes: each letter once, two a box at most.
+    std::vector<Replacement> few;
+    std::array<int, Puzzle::kBoxes> perBox{};
+    QString used;
+    for (const Replacement &r : check.replacements) {
+        if (few.size() == 6)
+            break;
+        if (used.contains(r.letter) || perBox[r.box] == 2)
+            continue;
+        used += r.letter;
+        ++perBox[r.box];
+        few.push_back(r);
+    }
+    check.replacements = std::move(few);
     return check;
 }
 
@@ -196,18 +209,30 @@ QString checkText(const PuzzleCheck &check)
         for (const LetterWord &w : check.fitting.front().words)
             out += u"　　"_s + wordText(w) + u'\n';
     }
-    for (size_t n = 1; n < check.fitting.size(); ++n) {
+    // A puzzle of two or three letters can have hundreds of these; the
+    // first ones say enough.
+    constexpr size_t kShown = 12;
+    for (size_t n = 1; n < check.fitting.size() && n <= kShown; ++n) {
         out += u"\nほかの答え：　"_s + check.fitting[n].kanji + u'\n';
         for (const LetterWord &w : check.fitting[n].words)
             out += u"　　"_s + wordText(w) + u'\n';
+    }
+    if (check.fitting.size() > kShown + 1) {
+        out += u"\nほかの答えはまだ "_s + QString::number(check.fitting.size() - kShown - 1) + u" 字あります："_s;
+        for (size_t n = kShown + 1; n < check.fitting.size(); ++n)
+            out += check.fitting[n].kanji;
+        out += u'\n';
     }
     out += u"\nひとつの文字だけに当てはまらない漢字："_s;
     if (check.decoys.empty())
         out += u"　なし\n"_s;
     else
         out += u'\n';
-    for (const Decoy &d : check.decoys)
-        out += u"　　"_s + d.kanji + u"　（「"_s + puzzle.letters[d.missedBox] + u"」に当てはまらない）\n"_s;
+    for (size_t n = 0; n < check.decoys.size() && n < kShown; ++n)
+        out += u"　　"_s + check.decoys[n].kanji + u"　（「"_s + puzzle.letters[check.decoys[n].missedBox]
+             + u"」に当てはまらない）\n"_s;
+    if (check.decoys.size() > kShown)
+        out += u"　　ほか "_s + QString::number(check.decoys.size() - kShown) + u" 字\n"_s;
     if (check.hasArrows) {
         out += u"\n矢印を見せないとき："_s;
         if (check.uniqueWithoutArrows())
