@@ -71,7 +71,8 @@ void SearchEngine::scan(const DictionaryStore &dictionary, SearchHooks &hooks, c
         if (!letter.isEmpty()) {
             // A text of more than one character equals no first character,
             // but its box is still scanned (ticks included) and counted.
-            const bool canMatch = letter.size() == 1;
+            // An empty store has no first characters to point into.
+            const bool canMatch = letter.size() == 1 && lineCount > 0;
             const char16_t l = letter[0].unicode();
             // A partner the arrow rules out is no hit, and is not discovered.
             auto visit = [&](qint32 n) {
