@@ -110,26 +110,22 @@ void flattenBackground(Gray &g)
     }
 }
 
-// Otsu's threshold; -1 when the two classes are too alike to be ink on paper.
-int inkThreshold(const Gray &g)
+// Otsu's threshold over the values 0..top of hist; -1 when there is none.
+int otsu(const std::array<int, 256> &hist, int top)
 {
-    std::array<int, 256> hist{};
-    for (quint8 v : g.px)
-        ++hist[v];
-    const double n = double(g.px.size());
-    double sumAll = 0;
-    for (int v = 0; v < 256; ++v)
-        sumAll += double(v) * hist[v];
+    double n = 0, sumAll = 0;
+    for (int v = 0; v <= top; ++v) {
+        n += hist[size_t(v)];
+        sumAll += double(v) * hist[size_t(v)];
+    }
     double wB = 0, sumB = 0, best = -1;
     int t = -1;
-    for (int v = 0; v < 255; ++v) {
-        wB += hist[v];
-        if (wB == 0)
-            continue;
+    for (int v = 0; v < top; ++v) {
+        wB += hist[size_t(v)];
+        sumB += double(v) * hist[size_t(v)];
         const double wF = n - wB;
-        if (wF == 0)
-            break;
-        sumB += double(v) * hist[v];
+        if (wB == 0 || wF == 0)
+            continue;
         const double mB = sumB / wB, mF = (sumAll - sumB) / wF;
         const double between = wB * wF * (mB - mF) * (mB - mF);
         if (between > best) {
@@ -137,17 +133,32 @@ int inkThreshold(const Gray &g)
             t = v;
         }
     }
-    if (t < 0)
-        return -1;
-    double s = 0, c = 0;
-    for (int v = 0; v <= t; ++v) {
-        s += double(v) * hist[v];
-        c += hist[v];
+    return t;
+}
+
+// The ink's threshold; -1 when nothing is clearly darker than the
+// flattened paper (255).
+int inkThreshold(const Gray &g)
+{
+    std::array<int, 256> hist{};
+    for (quint8 v : g.px)
+        ++hist[v];
+    // A soft photo's paper is a spike at 255 with a shoulder of noise, which
+    // Otsu may split from the spike: then the split is made again below.
+    for (int top = 255, tries = 0; tries < 3; ++tries) {
+        const int t = otsu(hist, top);
+        if (t < 0)
+            return -1;
+        double s = 0, c = 0;
+        for (int v = 0; v <= t; ++v) {
+            s += double(v) * hist[size_t(v)];
+            c += hist[size_t(v)];
+        }
+        if (c > 0 && s / c <= 150)
+            return std::min(t, 200);
+        top = t;
     }
-    // Ink must be clearly darker than the flattened paper (255).
-    if (c == 0 || s / c > 150)
-        return -1;
-    return std::min(t, 200);
+    return -1;
 }
 
 struct Piece {
@@ -633,6 +644,35 @@ CellLayout findCells(const QImage &image)
         found.push_back(std::move(f));
     }
 
+    // A speck far smaller than the letters (a photo's dirt, the page's edge)
+    // is no letter; the ring of letters decides what a letter's size is.
+    // Each letter's extent, and their median: the em.
+    const auto extents = [&](int &median) {
+        std::vector<int> extent;
+        for (const Found &f : found) {
+            const QRect b = unionBox(ps, f.letter);
+            extent.push_back(std::max(b.width(), b.height()));
+        }
+        std::vector<int> sorted = extent;
+        std::sort(sorted.begin(), sorted.end());
+        median = sorted[sorted.size() / 2];
+        return extent;
+    };
+    {
+        int typical = 0;
+        const std::vector<int> extent = extents(typical);
+        std::vector<Found> letters;
+        for (size_t i = 0; i < found.size(); ++i)
+            if (extent[i] * 5 >= typical * 2)
+                letters.push_back(std::move(found[i]));
+        found = std::move(letters);
+        layout.sectors = int(found.size());
+        if (int(found.size()) < kMinLetters) {
+            layout.outcome = CellLayout::Outcome::TooFew;
+            return layout;
+        }
+    }
+
     // Clockwise from the letter nearest the top.
     std::sort(found.begin(), found.end(), [](const Found &a, const Found &b) { return a.angle < b.angle; });
     size_t first = 0;
@@ -655,14 +695,8 @@ CellLayout findCells(const QImage &image)
     if (n < 3 || spread > 6 || std::abs(tilt) > 20)
         tilt = 0;
 
-    std::vector<int> sizes;
-    for (const Found &f : found) {
-        const QRect b = unionBox(ps, f.letter);
-        sizes.push_back(std::max(b.width(), b.height()));
-    }
-    std::vector<int> sortedSizes = sizes;
-    std::sort(sortedSizes.begin(), sortedSizes.end());
-    const int em = sortedSizes[sortedSizes.size() / 2];
+    int em = 0;
+    const std::vector<int> sizes = extents(em);
     const double toPicture = double(image.width()) / g.w;
 
     for (size_t i = 0; i < found.size(); ++i) {
