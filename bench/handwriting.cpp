@@ -11,10 +11,14 @@
 //   --mouse FILE     drawings recorded with a mouse on the pad's canvas
 //                    (bench/mouse-drawings.txt)
 //   --every N        only every N-th kanji, for a quicker look
+//   --misses         the pad's misses on stderr, a line each: the way it
+//                    was drawn, the kanji, its strokes drawn / in the
+//                    template, where it came (-1 past ten), the first three
 // Then, from tolvo-guiprobe, the pad's opening time and the program's peak
 // memory with the pad used.
 #include "dictionary/dictionary.h"
 #include "kanjipad/handwriting.h"
+#include "kanjipad/strokematch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -278,9 +282,14 @@ int main(int argc, char **argv)
     QString dataDir, kanjidic = u"/usr/share/edict/kanjidic"_s, model = HandwritingRecognizer::defaultModelPath(),
                      dictionaryPath, strokesPath, mousePath;
     int every = 1;
+    bool misses = false;
     const QStringList args = app.arguments();
-    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == u"--data")
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--misses")
+            misses = true;
+        else if (i + 1 == args.size())
+            break;
+        else if (args[i] == u"--data")
             dataDir = args[++i];
         else if (args[i] == u"--kanjidic")
             kanjidic = args[++i];
@@ -299,11 +308,21 @@ int main(int argc, char **argv)
     HandwritingRecognizer pad(model, strokesPath);
     if (dataDir.isEmpty() || !recognizer.load() || !pad.load()) {
         fprintf(stderr, "usage: tolvo-bench-handwriting --data DIR [--kanjidic FILE] [--model FILE] [-d DICTIONARY]\n"
-                        "       [--strokes FILE] [--mouse FILE] [--every N]\n"
+                        "       [--strokes FILE] [--mouse FILE] [--every N] [--misses]\n"
                         "(the model %s must be readable)\n", qPrintable(model));
         return 2;
     }
     const QString jouyou = jouyouKanji(kanjidic);
+    StrokeTemplates templates;
+    if (misses)
+        templates.load(strokesPath);
+    const auto reportMiss = [&](const QByteArray &how, QChar kanji, const Drawing &drawing, const QList<QChar> &found) {
+        if (!misses || (!found.isEmpty() && found[0] == kanji))
+            return;
+        fprintf(stderr, "%s %s %d/%d %d %s\n", how.constData(), qPrintable(QString(kanji)), int(drawing.size()),
+                int(templates.strokes(kanji).size()), int(found.indexOf(kanji)),
+                qPrintable(QString(found.constData(), std::min<qsizetype>(3, found.size()))));
+    };
     std::vector<bool> head(65536, false);
     DictionaryStore dictionary;
     const bool haveHeads = !dictionaryPath.isEmpty() && readDictionaryFile(dictionaryPath, dictionary) == DictionaryLoad::Loaded;
@@ -348,8 +367,11 @@ int main(int argc, char **argv)
             cleanHeads.add(recognizer.recognize(c, 10, isHead), kanji);
             noisyHeads.add(recognizer.recognize(n, 10, isHead), kanji);
             if (pad.hasTemplates()) {
-                cleanPad.add(pad.recognize(c, 10, isHead), kanji);
-                noisyPad.add(pad.recognize(n, 10, isHead), kanji);
+                const QList<QChar> cleanFound = pad.recognize(c, 10, isHead), noisyFound = pad.recognize(n, 10, isHead);
+                cleanPad.add(cleanFound, kanji);
+                noisyPad.add(noisyFound, kanji);
+                reportMiss("clean", kanji, c, cleanFound);
+                reportMiss("noisy", kanji, n, noisyFound);
                 QRandomGenerator wrongRng(60 + kanji.unicode());
                 const QList<Drawing> wrong{clean(swapped(m, wrongRng)), clean(shuffled(m, wrongRng)),
                                            clean(backwards(m)),         clean(joined(m, wrongRng)),
@@ -357,7 +379,9 @@ int main(int argc, char **argv)
                                            mouseLike(backwards(m), wrongRng)};
                 for (qsizetype w = 0; w < wrong.size(); ++w) {
                     wrongModel[w].add(recognizer.recognize(wrong[w], 10, isHead), kanji);
-                    wrongPad[w].add(pad.recognize(wrong[w], 10, isHead), kanji);
+                    const QList<QChar> found = pad.recognize(wrong[w], 10, isHead);
+                    wrongPad[w].add(found, kanji);
+                    reportMiss(wrongNames[w], kanji, wrong[w], found);
                 }
             }
         }

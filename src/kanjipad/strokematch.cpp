@@ -24,8 +24,10 @@ constexpr qint64 kFileLimit = 16 << 20;
 constexpr float kMissing = 0.32f;
 // Candidates: the kanji whose stroke count is this close to the drawing's.
 constexpr int kCountSlack = 2;
-// Scored in full: the best of the quick scores, and the recogniser's first.
+// Scored in full at the most, of those with the lowest bounds, so that a
+// drawing that fits nothing well (when the bounds are loose) stays quick.
 constexpr int kScoredInFull = 150;
+// Candidates too, whatever their stroke count: the recogniser's first.
 constexpr int kModelConsulted = 20;
 // The recogniser's rank, worth up to this much of the score; it decides
 // among kanji whose strokes fit about equally well.
@@ -156,6 +158,38 @@ float assignment(const std::vector<float> &cost, qsizetype width, const std::vec
         } while (j0 != 0);
     }
     return -v[0];
+}
+
+// No more than assignment() gives for `rows` x `cols` costs, element (i, j)
+// at cost[i * across + j * down]: what taking each row's least cost off its
+// row, then each column's least off its column, takes off the padded matrix
+// (a solution of the dual problem, cheap where the method is not).
+float reducedBound(const float *cost, int rows, int cols, int across, int down)
+{
+    constexpr float inf = std::numeric_limits<float>::max();
+    std::array<float, kMaxStrokes> least;
+    float total = 0;
+    for (int i = 0; i < rows; ++i) {
+        least[size_t(i)] = cols < rows ? kMissing : inf;
+        for (int j = 0; j < cols; ++j)
+            least[size_t(i)] = std::min(least[size_t(i)], std::min(cost[i * across + j * down], 2 * kMissing));
+        total += least[size_t(i)];
+    }
+    if (rows < cols)
+        return total + float(cols - rows) * kMissing;
+    for (int j = 0; j < cols; ++j) {
+        float rest = inf;
+        for (int i = 0; i < rows; ++i)
+            rest = std::min(rest, std::min(cost[i * across + j * down], 2 * kMissing) - least[size_t(i)]);
+        total += rest;
+    }
+    if (cols < rows) {
+        float rest = inf;
+        for (int i = 0; i < rows; ++i)
+            rest = std::min(rest, kMissing - least[size_t(i)]);
+        total += float(rows - cols) * rest;
+    }
+    return total;
 }
 
 std::vector<int> allBut(int size, int skip1, int skip2 = -1)
@@ -343,12 +377,16 @@ QList<QChar> StrokeTemplates::rank(const Drawing &drawing, const QList<QChar> &m
         }
     }
 
-    // A quick score first: each stroke's best partner on either side,
-    // joined and split strokes counted as such, about twice the full cost.
+    // A bound first, no more than the full score can be: each stroke's
+    // best partner, on the drawing's side and on the template's, strokes
+    // left over on the side with more costing kMissing each, and the one
+    // join or split the full score may take counted where it gains most.
+    // Candidates are then scored in full in the order of their bounds,
+    // until the next bound is past the `count`-th best full score.
     // Every cost is a sum of distances between a drawn end and a template's
     // end, so those are worked out once.
-    std::array<float, kMaxStrokes> rowBest, colBest;
-    std::vector<float> apart(size_t(2 * n * 2 * kMaxStrokes));
+    std::array<float, kMaxStrokes> rowBest, colBest, rowJoined, colJoined;
+    std::vector<float> apart(size_t(2 * n * 2 * kMaxStrokes)), plain(size_t(n * kMaxStrokes));
     for (Candidate &c : candidates) {
         const Segment *t = m_segments.data() + m_first[c.index];
         const int m = int(m_first[c.index + 1] - m_first[c.index]);
@@ -373,10 +411,26 @@ QList<QChar> StrokeTemplates::rank(const Drawing &drawing, const QList<QChar> &m
         for (int d = 0; d < n; ++d) {
             for (int j = 0; j < m; ++j) {
                 const float cost = std::min(gap(d, 0, j, 0) + gap(d, 1, j, 1), gap(d, 0, j, 1) + gap(d, 1, j, 0));
+                plain[size_t(d * m + j)] = cost;
                 rowBest[size_t(d)] = std::min(rowBest[size_t(d)], cost);
                 colBest[size_t(j)] = std::min(colBest[size_t(j)], cost);
             }
         }
+        const float plainBound = std::max(reducedBound(plain.data(), n, m, m, 1), reducedBound(plain.data(), m, n, 1, m));
+        if (n == m) {
+            c.score = plainBound - modelBonus(c.modelRank);
+            continue;
+        }
+        float rows = 0, cols = 0;
+        for (int d = 0; d < n; ++d)
+            rows += rowBest[size_t(d)];
+        for (int j = 0; j < m; ++j)
+            cols += colBest[size_t(j)];
+        // The most a join (one drawn for two) or a split (two drawn for one)
+        // can save on either side: for the one stroke that stands for two,
+        // and for the two neighbours it stands for.
+        std::fill_n(rowJoined.begin(), n, std::numeric_limits<float>::max());
+        std::fill_n(colJoined.begin(), m, std::numeric_limits<float>::max());
         if (n < m) {
             for (int d = 0; d < n; ++d) {
                 for (int j = 0; j + 1 < m; ++j) {
@@ -386,40 +440,49 @@ QList<QChar> StrokeTemplates::rank(const Drawing &drawing, const QList<QChar> &m
                             cost = std::min({cost, gap(d, 0, j, a) + gap(d, 1, j + 1, b),
                                              gap(d, 1, j, a) + gap(d, 0, j + 1, b)});
                     }
-                    rowBest[size_t(d)] = std::min(rowBest[size_t(d)], cost);
-                    colBest[size_t(j)] = std::min(colBest[size_t(j)], cost / 2);
-                    colBest[size_t(j + 1)] = std::min(colBest[size_t(j + 1)], cost / 2);
+                    rowJoined[size_t(d)] = std::min(rowJoined[size_t(d)], cost);
+                    colJoined[size_t(j)] = std::min(colJoined[size_t(j)], cost);
                 }
             }
-        } else if (n > m) {
+        } else {
             for (int d = 0; d + 1 < n; ++d) {
                 for (int j = 0; j < m; ++j) {
                     const float cost = ends(pairs[size_t(d)].s, pairs[size_t(d)].e, start(t[j]), end(t[j]))
                                        + pairs[size_t(d)].gap;
-                    colBest[size_t(j)] = std::min(colBest[size_t(j)], cost);
-                    rowBest[size_t(d)] = std::min(rowBest[size_t(d)], cost / 2);
-                    rowBest[size_t(d + 1)] = std::min(rowBest[size_t(d + 1)], cost / 2);
+                    rowJoined[size_t(d)] = std::min(rowJoined[size_t(d)], cost);
+                    colJoined[size_t(j)] = std::min(colJoined[size_t(j)], cost);
                 }
             }
         }
-        float total = 0;
-        for (int d = 0; d < n; ++d)
-            total += rowBest[size_t(d)];
-        for (int j = 0; j < m; ++j)
-            total += colBest[size_t(j)];
-        c.score = total / 2 - modelBonus(c.modelRank);
+        const auto gain = [](const std::array<float, kMaxStrokes> &best, const std::array<float, kMaxStrokes> &joined,
+                             int size, bool neighbours) {
+            float most = -std::numeric_limits<float>::max();
+            for (int i = 0; i + int(neighbours) < size; ++i)
+                most = std::max(most, best[size_t(i)] + (neighbours ? best[size_t(i + 1)] : 0) - joined[size_t(i)]);
+            return most;
+        };
+        const float rowGain = gain(rowBest, rowJoined, n, n > m), colGain = gain(colBest, colJoined, m, n < m);
+        // On the side with fewer strokes, the other side's strokes left
+        // without a partner once the join or split has taken its own.
+        if (n < m) {
+            rows += float(m - n - 1) * kMissing - rowGain;
+            cols -= colGain;
+        } else {
+            cols += float(n - m - 1) * kMissing - colGain;
+            rows -= rowGain;
+        }
+        // The full score is the plain pairing's or one with a join or split.
+        c.score = std::min(plainBound, std::max(rows, cols)) - modelBonus(c.modelRank);
     }
     const auto byScore = [](const Candidate &a, const Candidate &b) {
         return a.score < b.score || (a.score == b.score && a.index < b.index);
     };
-    const size_t full = std::min(candidates.size(), size_t(kScoredInFull));
-    std::partial_sort(candidates.begin(), candidates.begin() + qsizetype(full), candidates.end(), byScore);
-    candidates.resize(full);
+    std::sort(candidates.begin(), candidates.end(), byScore);
 
     // In full: the best one-to-one pairing, and with a drawn stroke taken
     // for two neighbouring template strokes, or two drawn ones for one.
     std::vector<float> cost;
-    for (Candidate &c : candidates) {
+    const auto fullScore = [&](const Candidate &c) {
         const Segment *t = m_segments.data() + m_first[c.index];
         const int m = int(m_first[c.index + 1] - m_first[c.index]);
         cost.assign(size_t(n * m), 0);
@@ -463,9 +526,24 @@ QList<QChar> StrokeTemplates::rank(const Drawing &drawing, const QList<QChar> &m
                                      : assignment(cost, m, allBut(n, g.drawn, g.drawn + 1), allBut(m, g.stroke));
             best = std::min(best, g.cost + rest);
         }
-        c.score = best - modelBonus(c.modelRank);
+        return best - modelBonus(c.modelRank);
+    };
+    std::vector<Candidate> scored;
+    std::vector<float> kept;   // the best `count` full scores, a max-heap
+    for (const Candidate &c : candidates) {
+        if (scored.size() >= size_t(kScoredInFull)
+            || (kept.size() >= size_t(count) && !kept.empty() && c.score >= kept.front()))
+            break;
+        scored.push_back({c.index, c.modelRank, fullScore(c)});
+        kept.push_back(scored.back().score);
+        std::push_heap(kept.begin(), kept.end());
+        if (kept.size() > size_t(std::max(count, 1))) {
+            std::pop_heap(kept.begin(), kept.end());
+            kept.pop_back();
+        }
     }
-    std::sort(candidates.begin(), candidates.end(), byScore);
+    std::sort(scored.begin(), scored.end(), byScore);
+    candidates = std::move(scored);
 
     QList<QChar> out;
     for (const Candidate &c : candidates) {
