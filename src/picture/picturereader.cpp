@@ -12,6 +12,10 @@
 #include <tesseract/resultiterator.h>
 
 #include <memory>
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -223,6 +227,13 @@ PictureResult PictureReader::read(const QImage &image)
     }
     PictureResult result;
     tesseract::TessBaseAPI &api = m_engine->api;
+#ifdef _OPENMP
+    // Tesseract spreads its LSTM layers over up to ten OpenMP threads; for
+    // one small letter their waking and spinning cost far more than they
+    // share out (a third of the time on this thread alone, less still on a
+    // busy machine). No other part of tolvo uses OpenMP.
+    omp_set_max_active_levels(0);
+#endif
     for (int i = 0; i < int(layout.cells.size()) && i < Puzzle::kBoxes; ++i) {
         const Cell &cell = layout.cells[i];
         result.puzzle.arrows[size_t(i)] = cell.arrow;
