@@ -11,6 +11,7 @@
 #include <tesseract/baseapi.h>
 #include <tesseract/resultiterator.h>
 
+#include <algorithm>
 #include <memory>
 
 #ifdef _OPENMP
@@ -56,6 +57,52 @@ QString resolvedDataPath(const QString &dataPath)
         if (QFileInfo(dir + u"/jpn.traineddata"_s).isFile())
             return QDir::cleanPath(dir);
     return {};
+}
+
+struct Symbol {
+    QChar letter;
+    float confidence;
+};
+
+// The allowed letters tesseract reads in image, look-alikes mapped.
+std::vector<Symbol> readSymbols(tesseract::TessBaseAPI &api, const QImage &image, const QString &allowed)
+{
+    std::vector<Symbol> out;
+    api.SetImage(image.constBits(), image.width(), image.height(), 1, int(image.bytesPerLine()));
+    if (api.Recognize(nullptr) == 0) {
+        std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
+        if (it) {
+            do {
+                const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
+                if (!text)
+                    continue;
+                const QString s = QString::fromUtf8(text.get());
+                if (s.size() != 1)
+                    continue;
+                QChar c = s[0];
+                for (const auto &[kana, kanji] : kLookAlikes)
+                    if (c == QChar(kana))
+                        c = QChar(kanji);
+                if (allowed.contains(c))
+                    out.push_back({c, it->Confidence(tesseract::RIL_SYMBOL)});
+            } while (it->Next(tesseract::RIL_SYMBOL));
+        }
+    }
+    api.Clear();
+    return out;
+}
+
+// The letter's cell twice side by side, as a line of two.
+QImage doubled(const QImage &glyph)
+{
+    QImage out(glyph.width() * 2, glyph.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < glyph.height(); ++y) {
+        const uchar *from = glyph.constScanLine(y);
+        uchar *to = out.scanLine(y);
+        std::copy_n(from, glyph.width(), to);
+        std::copy_n(from, glyph.width(), to + glyph.width());
+    }
+    return out;
 }
 
 PictureResult failure(PictureError error)
@@ -244,39 +291,28 @@ PictureResult PictureReader::read(const QImage &image)
             result.puzzle.letters[size_t(i)] = u'一';
             continue;
         }
-        api.SetImage(cell.glyph.constBits(), cell.glyph.width(), cell.glyph.height(), 1,
-                     int(cell.glyph.bytesPerLine()));
-        QChar best;
-        float bestConfidence = -1;
-        int symbols = 0;
-        if (api.Recognize(nullptr) == 0) {
-            std::unique_ptr<tesseract::ResultIterator> it(api.GetIterator());
-            if (it) {
-                do {
-                    const std::unique_ptr<char[]> text(it->GetUTF8Text(tesseract::RIL_SYMBOL));
-                    if (!text)
-                        continue;
-                    QString s = QString::fromUtf8(text.get());
-                    if (s.size() != 1)
-                        continue;
-                    QChar c = s[0];
-                    for (const auto &[kana, kanji] : kLookAlikes)
-                        if (c == QChar(kana))
-                            c = QChar(kanji);
-                    if (!m_allowed.contains(c))
-                        continue;
-                    ++symbols;
-                    const float confidence = it->Confidence(tesseract::RIL_SYMBOL);
-                    if (confidence > bestConfidence) {
-                        bestConfidence = confidence;
-                        best = c;
-                    }
-                } while (it->Next(tesseract::RIL_SYMBOL));
-            }
+        // Read alone, a letter lacks the line around it that the model
+        // learnt from, and takes a near look-alike (氷 as 永, 雷 as 雪) at
+        // high confidence; read as a pair of itself, each copy has the
+        // other's strokes for scale. The pair's two readings agreeing
+        // decide the letter, else the reading alone does; it is sure when
+        // all three agree and the lone reading clears the bar (the pair's
+        // second copy comes out less confident however right it is).
+        const std::vector<Symbol> alone = readSymbols(api, cell.glyph, m_allowed);
+        const std::vector<Symbol> twice = readSymbols(api, doubled(cell.glyph), m_allowed);
+        const bool pairAgrees = twice.size() == 2 && twice[0].letter == twice[1].letter;
+        QChar best = pairAgrees ? twice[0].letter : QChar();
+        if (!pairAgrees) {
+            float bestConfidence = -1;
+            for (const Symbol &s : alone)
+                if (s.confidence > bestConfidence) {
+                    bestConfidence = s.confidence;
+                    best = s.letter;
+                }
         }
-        api.Clear();
+        const bool sure = pairAgrees && alone.size() == 1 && alone[0].letter == best && alone[0].confidence >= m_sure;
         result.puzzle.letters[size_t(i)] = best;
-        result.puzzle.doubtful[size_t(i)] = best.isNull() || symbols != 1 || bestConfidence < m_sure;
+        result.puzzle.doubtful[size_t(i)] = best.isNull() || !sure;
     }
     return result;
 }

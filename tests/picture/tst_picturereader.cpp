@@ -160,6 +160,8 @@ private slots:
         QTest::addColumn<int>("em");
         for (const QString &k : {u"霜"_s, u"賦"_s, u"陛"_s, u"憤"_s, u"渇"_s, u"柵"_s, u"塀"_s, u"劾"_s})
             QTest::newRow(qPrintable(k)) << k + u"出家日"_s << u"----"_s << 48;
+        // Read alone, 茶 comes out as 菜, sure.
+        QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36;
         QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48;
         QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32;
     }
