@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <vector>
 
@@ -22,6 +23,9 @@ constexpr int kMaxPieces = 20'000;
 struct Gray {
     int w = 0, h = 0;
     std::vector<quint8> px;
+    // Far lighter than the paper around it: the outline round a caption's
+    // letters and arrows, which with their thin fill are the ink's shape.
+    std::vector<char> outline;
     quint8 at(int x, int y) const { return px[size_t(y) * size_t(w) + size_t(x)]; }
 };
 
@@ -85,6 +89,7 @@ void flattenBackground(Gray &g)
     const int block = std::max(16, std::max(g.w, g.h) / 10);
     const int bw = (g.w + block - 1) / block, bh = (g.h + block - 1) / block;
     std::vector<float> level(size_t(bw) * size_t(bh));
+    g.outline.assign(g.px.size(), 0);
     for (int by = 0; by < bh; ++by)
         for (int bx = 0; bx < bw; ++bx) {
             std::array<int, 256> hist{};
@@ -105,6 +110,8 @@ void flattenBackground(Gray &g)
             const auto L = [&](int xx, int yy) { return level[size_t(yy) * size_t(bw) + size_t(xx)]; };
             const float bg = (L(x0, y0) * (1 - tx) + L(x1, y0) * tx) * (1 - ty) + (L(x0, y1) * (1 - tx) + L(x1, y1) * tx) * ty;
             quint8 &v = g.px[size_t(y) * size_t(g.w) + size_t(x)];
+            if (bg < 220 && v > bg + (255 - bg) / 2)
+                g.outline[size_t(y) * size_t(g.w) + size_t(x)] = 1;
             v = quint8(std::min(255.f, 255.f * v / bg));
         }
     }
@@ -175,13 +182,15 @@ struct Pieces {
     std::vector<int> pixels;
 };
 
-bool findPieces(const Gray &g, int threshold, Pieces &out)
+// The ink's connected pieces; withOutline, a caption's outline joins its fill.
+bool findPieces(const Gray &g, int threshold, Pieces &out, bool withOutline = false)
 {
     const int w = g.w, h = g.h;
+    const auto ink = [&](int i) { return g.px[size_t(i)] <= threshold || (withOutline && g.outline[size_t(i)]); };
     out.label.assign(size_t(w) * size_t(h), -1);
     std::vector<int> stack;
     for (int start = 0; start < w * h; ++start) {
-        if (g.px[size_t(start)] > threshold || out.label[size_t(start)] >= 0)
+        if (!ink(start) || out.label[size_t(start)] >= 0)
             continue;
         if (int(out.list.size()) >= kMaxPieces)
             return false;
@@ -207,7 +216,7 @@ bool findPieces(const Gray &g, int threshold, Pieces &out)
                     if (nx < 0 || ny < 0 || nx >= w || ny >= h)
                         continue;
                     const int j = ny * w + nx;
-                    if (out.label[size_t(j)] < 0 && g.px[size_t(j)] <= threshold) {
+                    if (out.label[size_t(j)] < 0 && ink(j)) {
                         out.label[size_t(j)] = id;
                         stack.push_back(j);
                     }
@@ -350,7 +359,11 @@ ArrowShape arrowShape(const Pieces &ps, int id, int w)
     const double shaft = std::min({width[2], width[3]});
     const double end0 = std::max(width[0], width[1]), end1 = std::max(width[4], width[5]);
     const double headW = std::max(end0, end1), tailW = std::min(end0, end1);
-    if (headW < 2.0 * std::max(shaft, 1.0) || headW < 1.5 * std::max(tailW, 1.0) || headW < 4)
+    // Widths between pixel centres across an axis a little off the drawn
+    // one come out a hair over or under the pixels' count (a 24 px
+    // letter's ← has a head of 3.9999 on a shaft of 2.02): half a pixel is
+    // allowed either way.
+    if (headW + 0.5 < 2.0 * std::max(shaft, 1.0) || headW + 0.5 < 1.5 * std::max(tailW, 1.0) || headW + 0.5 < 4)
         return {};
     QPointF way = thirdSum[2] / std::max(1, thirdCount[2]) - thirdSum[0] / std::max(1, thirdCount[0]);
     const double wayLength = std::hypot(way.x(), way.y());
@@ -473,6 +486,9 @@ CellLayout findCells(const QImage &image)
     Pieces ps;
     if (!findPieces(g, threshold, ps))
         return layout;
+    Pieces outlined;
+    if (std::find(g.outline.begin(), g.outline.end(), 1) != g.outline.end() && !findPieces(g, threshold, outlined, true))
+        outlined = {};
     const int w = g.w;
     const QRect whole(0, 0, g.w, g.h);
 
@@ -603,22 +619,54 @@ CellLayout findCells(const QImage &image)
             f.letter = arrows;
             arrows.clear();
         }
-        const QRectF letterBox = unionBox(ps, f.letter);
-        const double letterNear = distanceTo(letterBox, centre);
-        for (size_t k = 0; k < arrows.size(); ++k) {
-            const QPointF m = ps.list[size_t(arrows[k])].centroid();
-            const QPointF toCentre = centre - m;
+        // Between the letter and the centre, clear of the letter, pointing
+        // more along the way between than across it: arrow characters come in eight
+        // directions and fonts draw the diagonals steeper or flatter, so
+        // a letter at 120° may have its arrow 40° off.
+        const auto between = [&](const Piece &p, const ArrowShape &shape, const QRectF &letterBox) {
+            const QPointF toCentre = centre - p.centroid();
             const double r = std::hypot(toCentre.x(), toCentre.y());
-            const double along = (shapes[k].head.x() * toCentre.x() + shapes[k].head.y() * toCentre.y()) / std::max(r, 1e-9);
-            // Between the letter and the centre, clear of the letter, pointing
-            // more along the way between than across it: arrow characters come in eight
-            // directions and fonts draw the diagonals steeper or flatter, so
-            // a letter at 120° may have its arrow 40° off.
-            if (r < letterNear && std::abs(along) > 0.5
-                && !letterBox.intersects(QRectF(ps.list[size_t(arrows[k])].box)))
-                f.arrow = along > 0 ? Arrow::LetterFirst : Arrow::AnswerFirst;
+            const double along = (shape.head.x() * toCentre.x() + shape.head.y() * toCentre.y()) / std::max(r, 1e-9);
+            if (r < distanceTo(letterBox, centre) && std::abs(along) > 0.5 && !letterBox.intersects(QRectF(p.box)))
+                return along > 0 ? Arrow::LetterFirst : Arrow::AnswerFirst;
+            return Arrow::None;
+        };
+        const QRectF letterBox = unionBox(ps, f.letter);
+        for (size_t k = 0; k < arrows.size(); ++k) {
+            const Arrow a = between(ps.list[size_t(arrows[k])], shapes[k], letterBox);
+            if (a != Arrow::None)
+                f.arrow = a;
             else
                 f.letter.push_back(arrows[k]);
+        }
+        if (f.arrow == Arrow::None && !outlined.list.empty()) {
+            // A small caption's arrow: its fill alone is a few specks, with
+            // its outline it has the arrow's shape.
+            const auto outlinedOf = [&](int id) {
+                return outlined.label[size_t(ps.pixels[size_t(ps.pixelStart[size_t(id)])])];
+            };
+            const int biggest = *std::max_element(f.letter.begin(), f.letter.end(), [&](int a, int b) {
+                return ps.list[size_t(a)].count < ps.list[size_t(b)].count;
+            });
+            std::vector<int> tried{outlinedOf(biggest)};
+            for (int id : f.letter) {
+                const int c = outlinedOf(id);
+                if (std::find(tried.begin(), tried.end(), c) != tried.end())
+                    continue;
+                tried.push_back(c);
+                const ArrowShape shape = arrowShape(outlined, c, w);
+                if (!shape.isArrow)
+                    continue;
+                std::vector<int> rest;
+                std::copy_if(f.letter.begin(), f.letter.end(), std::back_inserter(rest),
+                             [&](int other) { return outlinedOf(other) != c; });
+                const Arrow a = between(outlined.list[size_t(c)], shape, unionBox(ps, rest));
+                if (a != Arrow::None) {
+                    f.arrow = a;
+                    f.letter = rest;
+                    break;
+                }
+            }
         }
         // The letter is the biggest piece and what lies close to it; stray
         // specks of the sector stay out.

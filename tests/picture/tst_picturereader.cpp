@@ -163,6 +163,7 @@ private slots:
         // Read alone, 茶 comes out as 菜, sure.
         QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36;
         QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48;
+        QTest::newRow("four, 24 px") << u"運回自移"_s << u">>>>"_s << 24;
         QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32;
     }
     void drawnPuzzles()
