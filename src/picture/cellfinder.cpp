@@ -186,7 +186,10 @@ struct Pieces {
 bool findPieces(const Gray &g, int threshold, Pieces &out, bool withOutline = false)
 {
     const int w = g.w, h = g.h;
-    const auto ink = [&](int i) { return g.px[size_t(i)] <= threshold || (withOutline && g.outline[size_t(i)]); };
+    // With the outline, ink half as dark counts too: where a thin stroke's
+    // fill and outline blend, the pixels are between the two.
+    const int faint = withOutline ? (threshold + 255) / 2 : threshold;
+    const auto ink = [&](int i) { return g.px[size_t(i)] <= faint || (withOutline && g.outline[size_t(i)]); };
     out.label.assign(size_t(w) * size_t(h), -1);
     std::vector<int> stack;
     for (int start = 0; start < w * h; ++start) {
@@ -640,20 +643,19 @@ CellLayout findCells(const QImage &image)
                 f.letter.push_back(arrows[k]);
         }
         if (f.arrow == Arrow::None && !outlined.list.empty()) {
-            // A small caption's arrow: its fill alone is a few specks, with
-            // its outline it has the arrow's shape.
+            // A small caption's arrow: its fill alone is a few specks or
+            // too faint to be ink, with its outline it has the arrow's shape.
             const auto outlinedOf = [&](int id) {
                 return outlined.label[size_t(ps.pixels[size_t(ps.pixelStart[size_t(id)])])];
             };
             const int biggest = *std::max_element(f.letter.begin(), f.letter.end(), [&](int a, int b) {
                 return ps.list[size_t(a)].count < ps.list[size_t(b)].count;
             });
-            std::vector<int> tried{outlinedOf(biggest)};
-            for (int id : f.letter) {
-                const int c = outlinedOf(id);
-                if (std::find(tried.begin(), tried.end(), c) != tried.end())
+            for (int c = 0; c < int(outlined.list.size()); ++c) {
+                const double angle = angleOf(outlined.list[size_t(c)].centroid() - centre);
+                const auto inSector = [&](double a) { return a >= s.from && a <= s.to; };
+                if (c == outlinedOf(biggest) || !(inSector(angle) || inSector(angle - 360) || inSector(angle + 360)))
                     continue;
-                tried.push_back(c);
                 const ArrowShape shape = arrowShape(outlined, c, w);
                 if (!shape.isArrow)
                     continue;

@@ -5,7 +5,9 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -69,14 +71,23 @@ QFont gothic(int pixels)
 }
 
 // Letters clockwise from the top round a framed centre, each with the arrow
-// character nearest its way to or from the centre ('>' letter first).
-QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48)
+// character nearest its way to or from the centre ('>' letter first); as a
+// caption, white outlined in black on dark blue.
+QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, bool caption = false)
 {
     const int n = int(letters.size()), side = em * 7;
     QImage image(side, side, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    image.fill(caption ? QColor(20, 40, 110) : Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    const auto drawText = [&](const QRectF &box, const QString &text) {
+        if (!caption)
+            return p.drawText(box, Qt::AlignCenter, text);
+        QPainterPath path;
+        path.addText(box.center() - QFontMetricsF(p.font()).tightBoundingRect(text).center(), p.font(), text);
+        p.strokePath(path, QPen(Qt::black, std::max(2.0, p.font().pixelSize() / 9.0)));
+        p.fillPath(path, Qt::white);
+    };
     const QPointF c(side / 2.0, side / 2.0);
     p.drawRect(QRectF(c - QPointF(em * 0.6, em * 0.6), QSizeF(em * 1.2, em * 1.2)));
     static const QString eight = u"↑↗→↘↓↙←↖"_s;
@@ -84,12 +95,12 @@ QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48)
         const double a = 2 * M_PI * i / n;
         const QPointF way(std::sin(a), -std::cos(a));
         p.setFont(gothic(em));
-        p.drawText(QRectF(c + way * em * 2.3 - QPointF(em, em), QSizeF(2 * em, 2 * em)), Qt::AlignCenter, letters.mid(i, 1));
+        drawText(QRectF(c + way * em * 2.3 - QPointF(em, em), QSizeF(2 * em, 2 * em)), letters.mid(i, 1));
         if (arrows[i] == u'-')
             continue;
         const int towards = (int(std::lround(8.0 * i / n)) + (arrows[i] == u'>' ? 4 : 0)) % 8;
         p.setFont(gothic(em * 11 / 20));
-        p.drawText(QRectF(c + way * em * 1.2 - QPointF(em, em), QSizeF(2 * em, 2 * em)), Qt::AlignCenter, eight.mid(towards, 1));
+        drawText(QRectF(c + way * em * 1.2 - QPointF(em, em), QSizeF(2 * em, 2 * em)), eight.mid(towards, 1));
     }
     return image;
 }
@@ -158,20 +169,23 @@ private slots:
         QTest::addColumn<QString>("letters");
         QTest::addColumn<QString>("arrows");
         QTest::addColumn<int>("em");
+        QTest::addColumn<bool>("caption");
         for (const QString &k : {u"霜"_s, u"賦"_s, u"陛"_s, u"憤"_s, u"渇"_s, u"柵"_s, u"塀"_s, u"劾"_s})
-            QTest::newRow(qPrintable(k)) << k + u"出家日"_s << u"----"_s << 48;
+            QTest::newRow(qPrintable(k)) << k + u"出家日"_s << u"----"_s << 48 << false;
         // Read alone, 茶 comes out as 菜, sure.
-        QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36;
-        QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48;
-        QTest::newRow("four, 24 px") << u"運回自移"_s << u">>>>"_s << 24;
-        QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32;
+        QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36 << false;
+        QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << false;
+        QTest::newRow("four, 24 px") << u"運回自移"_s << u">>>>"_s << 24 << false;
+        QTest::newRow("caption, 24 px") << u"歌鼓台踊"_s << u">><<"_s << 24 << true;
+        QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32 << false;
     }
     void drawnPuzzles()
     {
         QFETCH(QString, letters);
         QFETCH(QString, arrows);
         QFETCH(int, em);
-        const picture::PictureResult r = m_reader->read(drawnPuzzle(letters, arrows, em));
+        QFETCH(bool, caption);
+        const picture::PictureResult r = m_reader->read(drawnPuzzle(letters, arrows, em, caption));
         QVERIFY2(r.ok(), qPrintable(r.message));
         QString read;
         for (int i = 0; i < letters.size(); ++i) {
