@@ -448,7 +448,9 @@ QImage renderGlyph(const Gray &g, const Pieces &ps, const std::vector<int> &ids,
     t.scale(scale, scale);
     if (std::abs(tilt) > 1.0)
         t.rotate(-tilt);
-    QImage turned = crop.transformed(t, Qt::SmoothTransformation);
+    // With alpha, what the scaled letter does not cover is clear and goes
+    // white below, where in grey it would blend a dark line along the edge.
+    QImage turned = crop.convertToFormat(QImage::Format_ARGB32_Premultiplied).transformed(t, Qt::SmoothTransformation);
     // transformed() fills uncovered corners with black/transparent: paint them paper.
     const QRect inside = QRect(QPoint(0, 0), turned.size());
     const int pad = std::max(4, kEmPixels / 5);

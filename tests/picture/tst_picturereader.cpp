@@ -1,6 +1,7 @@
 // The picture reader on the generated pictures kept in tests/data/pictures,
 // and on pictures it must refuse with a message.
 #include "dictionary/dictionary.h"
+#include "picture/cellfinder.h"
 #include "picture/picturereader.h"
 
 #include <QBuffer>
@@ -235,6 +236,37 @@ private slots:
         if (error != PictureError::None)
             QCOMPARE(got, error);
         QVERIFY(!picture::errorMessage(got).isEmpty());
+    }
+
+    // A letter's cell is scaled to the engine's size; the scaled image's
+    // edge must stay paper, or the engine reads a line along the letter's
+    // right or bottom (none of these letters has a stroke all down or along).
+    void cellEdges_data()
+    {
+        QTest::addColumn<int>("em");
+        for (int em : {41, 54, 77})
+            QTest::newRow(qPrintable(QString::number(em))) << em;
+    }
+    void cellEdges()
+    {
+        QFETCH(int, em);
+        const picture::CellLayout layout = picture::findCells(drawnPuzzle(u"言寛大物"_s, u"----"_s, em));
+        QCOMPARE(layout.cells.size(), 4);
+        for (const picture::Cell &cell : layout.cells) {
+            const QImage g = cell.glyph.convertToFormat(QImage::Format_Grayscale8);
+            QRect ink;
+            for (int y = 0; y < g.height(); ++y)
+                for (int x = 0; x < g.width(); ++x)
+                    if (g.constScanLine(y)[x] < 250)
+                        ink |= QRect(x, y, 1, 1);
+            int right = 0, bottom = 0;
+            for (int y = ink.top(); y <= ink.bottom(); ++y)
+                right += g.constScanLine(y)[ink.right()] < 250;
+            for (int x = ink.left(); x <= ink.right(); ++x)
+                bottom += g.constScanLine(ink.bottom())[x] < 250;
+            QVERIFY2(right < ink.height() - 2 && bottom < ink.width() - 2,
+                     qPrintable(u"%1 of %2 down the right, %3 of %4 along the bottom"_s.arg(right).arg(ink.height()).arg(bottom).arg(ink.width())));
+        }
     }
 
     // Without the Japanese data the reader says which package to install.
