@@ -230,7 +230,9 @@ PictureReader::PictureReader(const QString &allowed, const QString &dataPath)
             whitelist += QChar(kana);
     engine->api.SetVariable("tessedit_char_whitelist", whitelist.toUtf8().constData());
     engine->api.SetVariable("user_defined_dpi", "300");
-    engine->api.SetPageSegMode(tesseract::PSM_SINGLE_WORD);
+    // A raw line, without tesseract's page layout: the layout may find no
+    // text at all in a clear letter whose strokes stand apart (a bold 言).
+    engine->api.SetPageSegMode(tesseract::PSM_RAW_LINE);
     m_engine = std::move(engine);
 }
 

@@ -191,6 +191,7 @@ private slots:
         QString read;
         for (int i = 0; i < letters.size(); ++i) {
             read += arrowChar(r.puzzle.arrows[size_t(i)]);
+            QVERIFY2(!r.puzzle.letters[size_t(i)].isNull(), qPrintable(u"box %1: %2 not read"_s.arg(i).arg(letters[i])));
             QVERIFY2(r.puzzle.doubtful[size_t(i)] || (r.puzzle.letters[size_t(i)] == letters[i]
                                                       && !m_reader->lackingLetters().contains(letters[i])),
                      qPrintable(u"box %1: %2 read as %3"_s.arg(i).arg(letters[i]).arg(r.puzzle.letters[size_t(i)])));
