@@ -74,16 +74,16 @@ std::vector<LetterWord> lettersWords(const PuzzleGraph &graph, const Puzzle &puz
     return out;
 }
 
-QString fittingKanji(const PuzzleGraph &graph, const Puzzle &puzzle)
+namespace {
+
+QString fittingIn(const SearchResult &result)
 {
-    const SearchResult result = search(graph, puzzle, true);
     return result.activeLetterCount > 0 ? withHits(result, result.activeLetterCount) : QString();
 }
 
-std::vector<Decoy> decoysOf(const PuzzleGraph &graph, const Puzzle &puzzle)
+std::vector<Decoy> decoysIn(const PuzzleGraph &graph, const Puzzle &puzzle, const SearchResult &result)
 {
     std::vector<Decoy> out;
-    const SearchResult result = search(graph, puzzle, true);
     if (result.activeLetterCount < 2)
         return out;
     for (QChar kanji : withHits(result, result.activeLetterCount - 1)) {
@@ -96,6 +96,18 @@ std::vector<Decoy> decoysOf(const PuzzleGraph &graph, const Puzzle &puzzle)
         }
     }
     return out;
+}
+
+} // namespace
+
+QString fittingKanji(const PuzzleGraph &graph, const Puzzle &puzzle)
+{
+    return fittingIn(search(graph, puzzle, true));
+}
+
+std::vector<Decoy> decoysOf(const PuzzleGraph &graph, const Puzzle &puzzle)
+{
+    return decoysIn(graph, puzzle, search(graph, puzzle, true));
 }
 
 int difficultyStars(const std::vector<LetterWord> &words, QChar answer, const KanjiGrades &grades, qsizetype decoys)
@@ -122,12 +134,11 @@ PuzzleCheck checkPuzzle(const PuzzleGraph &graph, const KanjiGrades &grades, con
         check.letterCount += puzzle.letters[box].isNull() ? 0 : 1;
         check.hasArrows = check.hasArrows || (!puzzle.letters[box].isNull() && puzzle.arrows[box] != Arrow::None);
     }
-    for (QChar kanji : fittingKanji(graph, puzzle))
+    const SearchResult arrowed = search(graph, puzzle, true);
+    for (QChar kanji : fittingIn(arrowed))
         check.fitting.push_back({kanji, lettersWords(graph, puzzle, kanji)});
-    check.decoys = decoysOf(graph, puzzle);
-    const SearchResult plain = search(graph, puzzle, false);
-    if (plain.activeLetterCount > 0)
-        check.fittingWithoutArrows = withHits(plain, plain.activeLetterCount);
+    check.decoys = decoysIn(graph, puzzle, arrowed);
+    check.fittingWithoutArrows = fittingIn(search(graph, puzzle, false));
     if (!check.hasAnswer())
         return check;
     const QChar answer = check.answer();

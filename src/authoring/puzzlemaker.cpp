@@ -275,13 +275,13 @@ QStringList PuzzleMaker::faults(const MadePuzzle &made, const MakeOptions &optio
     const QString letters = p.letterText();
     if (letters.size() != options.letters)
         out += u"letters: %1, not %2"_s.arg(letters.size()).arg(options.letters);
-    if (fittingKanji(m_graph, p) != QString(answer))
-        out += u"fitting with arrows: "_s + fittingKanji(m_graph, p);
+    if (const QString fitting = fittingKanji(m_graph, p); fitting != QString(answer))
+        out += u"fitting with arrows: "_s + fitting;
     if (options.strict) {
         Puzzle hidden = p;
         hidden.arrows = {};
-        if (fittingKanji(m_graph, hidden) != QString(answer))
-            out += u"fitting without arrows: "_s + fittingKanji(m_graph, hidden);
+        if (const QString fitting = fittingKanji(m_graph, hidden); fitting != QString(answer))
+            out += u"fitting without arrows: "_s + fitting;
     }
     if (!kanjiInLevel(answer, options.level))
         out += u"answer outside the level: "_s + answer;
@@ -304,8 +304,11 @@ QStringList PuzzleMaker::faults(const MadePuzzle &made, const MakeOptions &optio
     }
     if (numerals > 1)
         out += u"numerals: %1"_s.arg(numerals);
-    if (options.level == Level::Easy && qsizetype(decoysOf(m_graph, p).size()) > kEasyDecoys)
-        out += u"near misses: %1"_s.arg(decoysOf(m_graph, p).size());
+    if (options.level == Level::Easy) {
+        const size_t decoys = decoysOf(m_graph, p).size();
+        if (qsizetype(decoys) > kEasyDecoys)
+            out += u"near misses: %1"_s.arg(decoys);
+    }
     return out;
 }
 

@@ -72,17 +72,6 @@ bool WordList::isEmpty() const
     return m_lineAt.empty();
 }
 
-qsizetype WordList::size() const
-{
-    loadPending();
-    return qsizetype(m_lineAt.size());
-}
-
-WordList::Word WordList::at(qint32 rank) const
-{
-    loadPending();
-    return wordAt(rank);
-}
 
 std::optional<WordList::Word> WordList::find(QChar a, QChar b) const
 {

@@ -38,9 +38,6 @@ public:
     // The word that reads first, then second; none when the list lacks it.
     std::optional<Word> findInOrder(QChar first, QChar second) const;
     bool contains(QChar first, QChar second) const;
-    // Every word, most common first.
-    qsizetype size() const;
-    Word at(qint32 rank) const;
 
 private:
     void loadPending() const;

@@ -5,9 +5,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cstdio>
@@ -57,19 +54,6 @@ bool readWordCosts(const QString &path, mkdic::DictionaryBuilder &builder, QStri
         return true;
     *error = path + u": "_s + why;
     return false;
-}
-
-// Each file is written whole or not at all: a half-written one must never
-// be left where the program looks.
-bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = u"cannot write "_s + path + u": "_s + out.errorString();
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -123,10 +107,10 @@ int main(int argc, char **argv)
         return fail(error);
 
     const QString outputPath = parser.value(outputOption);
-    if (!writeWhole(outputPath, bytes, &error))
+    if (!mkdic::writeWhole(outputPath, bytes, &error))
         return fail(error);
     if (parser.isSet(wordsOption)
-        && !writeWhole(parser.value(wordsOption), QString(builder.wordLines().join(u'\n') + u'\n').toUtf8(), &error))
+        && !mkdic::writeWhole(parser.value(wordsOption), QString(builder.wordLines().join(u'\n') + u'\n').toUtf8(), &error))
         return fail(error);
 
     qsizetype partners = 0;

@@ -3,6 +3,9 @@
 #include "platform/cp932.h"
 #include "platform/textfile.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -65,6 +68,17 @@ void forEachLine(QStringView text, F &&onLine)
 }
 
 } // namespace
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = u"cannot write "_s + path + u": "_s + out.errorString();
+        return false;
+    }
+    return true;
+}
 
 bool readInputFile(const QString &path, QByteArray *bytes, QString *why)
 {

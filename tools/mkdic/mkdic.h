@@ -21,6 +21,10 @@ namespace mkdic {
 // of hanging the build. False with the reason, for a message naming the file.
 bool readInputFile(const QString &path, QByteArray *bytes, QString *why);
 
+// Writes a generated file whole or not at all: a half-written one must never
+// be left where the program looks. False with the message naming the file.
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error);
+
 // Decodes a whole EDICT or KANJIDIC file. False, with the reason, when the
 // platform has no EUC-JP converter or the bytes are not valid EUC-JP.
 bool decodeEucJp(QByteArrayView bytes, QString *text, QString *error);

@@ -5,9 +5,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -21,17 +18,9 @@ int fail(const QString &message)
     return 1;
 }
 
-// Whole or not at all: the program must never find half a file.
-bool writeWhole(const QString &path, const QStringList &lines, QString *error)
+QByteArray fileOf(const QStringList &lines)
 {
-    const QByteArray bytes = QString(lines.join(u'\n') + u'\n').toUtf8();
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = u"cannot write "_s + path + u": "_s + out.errorString();
-        return false;
-    }
-    return true;
+    return QString(lines.join(u'\n') + u'\n').toUtf8();
 }
 
 } // namespace
@@ -68,8 +57,9 @@ int main(int argc, char **argv)
         return fail(inputPath + u": no kanji with a reading found; is this a KANJIDIC file?"_s);
 
     const QString outputPath = parser.value(outputOption);
-    if (!writeWhole(outputPath, lines, &why)
-        || (parser.isSet(gradesOption) && !writeWhole(parser.value(gradesOption), mkkanji::gradeLines(text), &why)))
+    if (!mkdic::writeWhole(outputPath, fileOf(lines), &why)
+        || (parser.isSet(gradesOption)
+            && !mkdic::writeWhole(parser.value(gradesOption), fileOf(mkkanji::gradeLines(text)), &why)))
         return fail(why);
     fprintf(stderr, "tolvo-mkkanji: %s: %lld kanji\n", qPrintable(outputPath), static_cast<long long>(lines.size() - 1));
     return 0;

@@ -13,12 +13,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -122,12 +119,9 @@ int main(int argc, char **argv)
     if (written == 0)
         return fail(inputPath + u": none of the dictionary's heads has strokes there"_s);
 
-    // Whole or not at all: the program must never find half a file.
     const QString outputPath = parser.value(outputOption);
-    QDir().mkpath(QFileInfo(outputPath).absolutePath());
-    QSaveFile out(outputPath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return fail(u"cannot write "_s + outputPath + u": "_s + out.errorString());
+    if (!mkdic::writeWhole(outputPath, bytes, &why))
+        return fail(why);
     fprintf(stderr, "tolvo-mkstrokes: %s: %d kanji, %d heads without strokes, %lld bytes\n", qPrintable(outputPath),
             written, without, static_cast<long long>(bytes.size()));
     return 0;
