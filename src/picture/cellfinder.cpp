@@ -1,12 +1,14 @@
 #include "picture/cellfinder.h"
 
 #include <QPainter>
+#include <QPolygonF>
 #include <QTransform>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <iterator>
+#include <map>
 #include <numbers>
 #include <vector>
 
@@ -182,8 +184,46 @@ struct Pieces {
     std::vector<int> pixels;
 };
 
+// The 8-connected piece grown from start through the pixels joins() takes,
+// each labelled id (and listed in pixels when given).
+template<typename Joins>
+Piece floodPiece(int start, int id, int w, int h, std::vector<int> &label, std::vector<int> &stack,
+                 std::vector<int> *pixels, Joins joins)
+{
+    Piece p;
+    p.box = QRect(start % w, start / w, 1, 1);
+    label[size_t(start)] = id;
+    stack.push_back(start);
+    while (!stack.empty()) {
+        const int i = stack.back();
+        stack.pop_back();
+        const int x = i % w, y = i / w;
+        ++p.count;
+        p.sx += x;
+        p.sy += y;
+        p.sxx += double(x) * x;
+        p.syy += double(y) * y;
+        p.sxy += double(x) * y;
+        p.box |= QRect(x, y, 1, 1);
+        if (pixels)
+            pixels->push_back(i);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int nx = x + dx, ny = y + dy;
+                if (nx < 0 || ny < 0 || nx >= w || ny >= h)
+                    continue;
+                const int j = ny * w + nx;
+                if (joins(j)) {
+                    label[size_t(j)] = id;
+                    stack.push_back(j);
+                }
+            }
+    }
+    return p;
+}
+
 // The ink's connected pieces; withOutline, a caption's outline joins its fill.
-bool findPieces(const Gray &g, int threshold, Pieces &out, bool withOutline = false)
+bool findPieces(const Gray &g, int threshold, Pieces &out, bool withOutline = false, int grow = -1)
 {
     const int w = g.w, h = g.h;
     // With the outline, ink half as dark counts too: where a thin stroke's
@@ -198,34 +238,9 @@ bool findPieces(const Gray &g, int threshold, Pieces &out, bool withOutline = fa
         if (int(out.list.size()) >= kMaxPieces)
             return false;
         const int id = int(out.list.size());
-        Piece p;
-        p.box = QRect(start % w, start / w, 1, 1);
-        stack.push_back(start);
-        out.label[size_t(start)] = id;
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            const int x = i % w, y = i / w;
-            ++p.count;
-            p.sx += x;
-            p.sy += y;
-            p.sxx += double(x) * x;
-            p.syy += double(y) * y;
-            p.sxy += double(x) * y;
-            p.box |= QRect(x, y, 1, 1);
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
-                        continue;
-                    const int j = ny * w + nx;
-                    if (out.label[size_t(j)] < 0 && ink(j)) {
-                        out.label[size_t(j)] = id;
-                        stack.push_back(j);
-                    }
-                }
-        }
-        out.list.push_back(p);
+        out.list.push_back(floodPiece(start, id, w, h, out.label, stack, nullptr, [&](int j) {
+            return out.label[size_t(j)] < 0 && (ink(j) || g.px[size_t(j)] <= grow);
+        }));
     }
     out.pixelStart.assign(out.list.size() + 1, 0);
     for (int l : out.label)
@@ -411,6 +426,178 @@ QRect unionBox(const Pieces &ps, const std::vector<int> &ids)
     return r;
 }
 
+// Paper enclosed by ink: 4-connected paper that does not reach the
+// picture's edge, as ink is 8-connected. Each hole keeps the convex hull of
+// its rows, which a letter inside it (touching its frame or not) leaves
+// whole, and the piece round it.
+struct Hole {
+    int around = -1;
+    int area = 0;
+    QRect box;
+    QPolygonF hull;   // clockwise in image coordinates
+    double hullArea = 0;
+};
+
+double cross(QPointF o, QPointF a, QPointF b) { return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x()); }
+
+QPolygonF convexHull(std::vector<QPointF> pts)
+{
+    std::sort(pts.begin(), pts.end(), [](QPointF a, QPointF b) { return a.x() < b.x() || (a.x() == b.x() && a.y() < b.y()); });
+    if (pts.size() < 3)
+        return {};
+    std::vector<QPointF> h(2 * pts.size());
+    size_t k = 0;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        while (k >= 2 && cross(h[k - 2], h[k - 1], pts[i]) <= 0)
+            --k;
+        h[k++] = pts[i];
+    }
+    for (size_t i = pts.size() - 1, t = k + 1; i > 0; --i) {
+        while (k >= t && cross(h[k - 2], h[k - 1], pts[i - 1]) <= 0)
+            --k;
+        h[k++] = pts[i - 1];
+    }
+    h.resize(k - 1);
+    return QPolygonF(QList<QPointF>(h.begin(), h.end()));
+}
+
+double polygonArea(const QPolygonF &p)
+{
+    double a = 0;
+    for (qsizetype i = 0; i < p.size(); ++i)
+        a += p[i].x() * p[(i + 1) % p.size()].y() - p[(i + 1) % p.size()].x() * p[i].y();
+    return std::abs(a) / 2;
+}
+
+// Distance from q to the convex polygon, 0 inside it.
+double distanceToHull(const QPolygonF &hull, QPointF q)
+{
+    bool inside = true;
+    double best = 1e18;
+    for (qsizetype i = 0; i < hull.size(); ++i) {
+        const QPointF a = hull[i], b = hull[(i + 1) % hull.size()];
+        if (cross(a, b, q) < 0)
+            inside = false;
+        const QPointF ab = b - a;
+        const double len2 = ab.x() * ab.x() + ab.y() * ab.y();
+        const double t = len2 > 0 ? std::clamp(((q.x() - a.x()) * ab.x() + (q.y() - a.y()) * ab.y()) / len2, 0.0, 1.0) : 0;
+        best = std::min(best, std::hypot(q.x() - a.x() - t * ab.x(), q.y() - a.y() - t * ab.y()));
+    }
+    return inside ? 0 : best;
+}
+
+std::vector<Hole> findHoles(const Gray &g, const Pieces &ps, int minArea)
+{
+    const int w = g.w, h = g.h;
+    std::vector<char> seen(size_t(w) * size_t(h), 0);
+    std::vector<Hole> holes;
+    std::vector<int> stack;
+    std::vector<std::pair<int, int>> rows;   // each row's first and last x, from the hole's top row
+    for (int start = 0; start < w * h; ++start) {
+        if (ps.label[size_t(start)] >= 0 || seen[size_t(start)])
+            continue;
+        const int top = start / w;
+        Hole hole;
+        hole.around = top > 0 ? ps.label[size_t(start - w)] : -1;
+        hole.box = QRect(start % w, top, 1, 1);
+        bool edge = false;
+        rows.clear();
+        stack.push_back(start);
+        seen[size_t(start)] = 1;
+        while (!stack.empty()) {
+            const int i = stack.back();
+            stack.pop_back();
+            const int x = i % w, y = i / w;
+            ++hole.area;
+            edge = edge || x == 0 || y == 0 || x == w - 1 || y == h - 1;
+            if (size_t(y - top) >= rows.size())
+                rows.resize(size_t(y - top) + 1, {x, x});
+            auto &[lo, hi] = rows[size_t(y - top)];
+            lo = std::min(lo, x);
+            hi = std::max(hi, x);
+            const int next[4] = {x > 0 ? i - 1 : -1, x < w - 1 ? i + 1 : -1, y > 0 ? i - w : -1, y < h - 1 ? i + w : -1};
+            for (int j : next)
+                if (j >= 0 && ps.label[size_t(j)] < 0 && !seen[size_t(j)]) {
+                    seen[size_t(j)] = 1;
+                    stack.push_back(j);
+                }
+        }
+        if (edge || hole.area < minArea || hole.around < 0)
+            continue;
+        // Of the pixels' centres: the frame's own pixels lie outside it.
+        std::vector<QPointF> ends;
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const double y = top + double(r) + 0.5;
+            ends.insert(ends.end(), {QPointF(rows[r].first + 0.5, y), QPointF(rows[r].second + 0.5, y)});
+        }
+        hole.hull = convexHull(std::move(ends));
+        hole.hullArea = polygonArea(hole.hull);
+        hole.box = hole.hull.boundingRect().toAlignedRect();
+        holes.push_back(std::move(hole));
+    }
+    return holes;
+}
+
+// A hole a frame closes: round or square, about as wide as high, and most
+// of its hull paper (a letter inside may take the rest).
+bool frameLike(const Hole &hole)
+{
+    const double aspect = double(hole.box.width()) / std::max(1, hole.box.height());
+    return aspect > 0.6 && aspect < 1.67 && hole.hullArea >= 0.7 * hole.box.width() * hole.box.height()
+           && hole.area >= 0.55 * hole.hullArea;
+}
+
+// Erases the frames round holes from their piece (a band as wide as its
+// strokes, outside each hull) and gives what is left of the piece, the
+// arrows and letters the frames touched, as new pieces of its own.
+void unframe(Gray &g, Pieces &ps, int id, const std::vector<const Hole *> &frames, std::vector<char> &alive)
+{
+    const int w = g.w;
+    const int a = ps.pixelStart[size_t(id)], b = ps.pixelStart[size_t(id) + 1];
+    // Stroke width from ink over edge: a thin line's edge is twice its length.
+    int edges = 0;
+    for (int k = a; k < b; ++k) {
+        const int i = ps.pixels[size_t(k)], x = i % w, y = i / w;
+        const auto mine = [&](int xx, int yy) {
+            return xx >= 0 && yy >= 0 && xx < w && yy < g.h && ps.label[size_t(yy) * size_t(w) + size_t(xx)] == id;
+        };
+        edges += !(mine(x - 1, y) && mine(x + 1, y) && mine(x, y - 1) && mine(x, y + 1));
+    }
+    const double stroke = 2.0 * (b - a) / std::max(1, edges);
+    const double band = 1.15 * stroke + 1.5;
+    std::vector<int> left;
+    for (int k = a; k < b; ++k) {
+        const int i = ps.pixels[size_t(k)];
+        const QPointF q(i % w + 0.5, i / w + 0.5);
+        bool erase = false;
+        for (const Hole *hole : frames)
+            if (hole->box.adjusted(-int(band) - 1, -int(band) - 1, int(band) + 1, int(band) + 1).contains(q.toPoint())) {
+                const double d = distanceToHull(hole->hull, q);
+                erase = erase || (d > 0.01 && d <= band);
+            }
+        if (erase) {
+            ps.label[size_t(i)] = -1;
+            g.px[size_t(i)] = 255;
+        } else {
+            left.push_back(i);
+        }
+    }
+    alive[size_t(id)] = 0;
+    // What is left, in 8-connected pieces.
+    for (int i : left)
+        ps.label[size_t(i)] = -2;
+    std::vector<int> stack;
+    for (int start : left) {
+        if (ps.label[size_t(start)] != -2)
+            continue;
+        const int nid = int(ps.list.size());
+        ps.list.push_back(floodPiece(start, nid, w, g.h, ps.label, stack, &ps.pixels,
+                                     [&](int j) { return ps.label[size_t(j)] == -2; }));
+        ps.pixelStart.push_back(int(ps.pixels.size()));
+        alive.push_back(1);
+    }
+}
+
 // The letter's pieces drawn dark on white from the flattened picture,
 // turned upright by -tilt degrees, the em scaled to kEmPixels.
 QImage renderGlyph(const Gray &g, const Pieces &ps, const std::vector<int> &ids, int em, double tilt, int threshold)
@@ -489,7 +676,18 @@ CellLayout findCells(const QImage &image)
     if (threshold < 0)
         return layout;
     Pieces ps;
-    if (!findPieces(g, threshold, ps))
+    // A soft picture (a small photo) has as much grey round its ink as
+    // ink: its thin strokes break apart at the threshold, so pieces grow
+    // from the ink into the paler grey joined to it.
+    qint64 dark = 0, grey = 0;
+    const int greyTop = threshold + (255 - threshold) * 3 / 5;
+    for (quint8 v : g.px) {
+        dark += v <= threshold;
+        grey += v > threshold && v <= greyTop;
+    }
+    // (A screenshot has a fifth to two fifths as much, a 24 px photo twice.)
+    const bool soft = grey > 1.3 * double(dark);
+    if (!findPieces(g, threshold, ps, false, soft ? threshold + (255 - threshold) * 35 / 100 : -1))
         return layout;
     Pieces outlined;
     if (std::find(g.outline.begin(), g.outline.end(), 1) != g.outline.end() && !findPieces(g, threshold, outlined, true))
@@ -497,14 +695,73 @@ CellLayout findCells(const QImage &image)
     const int w = g.w;
     const QRect whole(0, 0, g.w, g.h);
 
-    // Specks, and what frames the whole picture.
+    // Specks, and the solid dark beyond a photographed page's edge.
     std::vector<char> alive(ps.list.size(), 1);
     const int minCount = std::max(4, int(qint64(g.w) * g.h / 400'000));
+    std::vector<int> interior(ps.list.size(), 0);
+    for (int y = 1; y < g.h - 1; ++y)
+        for (int x = 1; x < g.w - 1; ++x) {
+            const size_t i = size_t(y) * size_t(w) + size_t(x);
+            const int l = ps.label[i];
+            if (l >= 0 && ps.label[i - 1] == l && ps.label[i + 1] == l && ps.label[i - size_t(w)] == l
+                && ps.label[i + size_t(w)] == l)
+                ++interior[size_t(l)];
+        }
+    const auto touchesEdge = [&](const QRect &b) {
+        return b.left() == 0 || b.top() == 0 || b.right() == g.w - 1 || b.bottom() == g.h - 1;
+    };
     for (size_t i = 0; i < ps.list.size(); ++i) {
         const Piece &p = ps.list[i];
-        const bool touches = p.box.left() == 0 || p.box.top() == 0 || p.box.right() == g.w - 1 || p.box.bottom() == g.h - 1;
-        if (p.count < minCount || (p.box.width() > g.w * 0.6 && p.box.height() > g.h * 0.6)
-            || (touches && (p.box.width() > g.w / 2 || p.box.height() > g.h / 2)))
+        if (p.count < minCount
+            || (touchesEdge(p.box) && interior[i] > 0.6 * p.count && p.count > 0.4 * p.box.width() * p.box.height()))
+            alive[i] = 0;
+    }
+    QRectF centreHole;
+    {
+        // Frames that arrows or letters touch join them in one piece: the
+        // frames are erased and what they held kept. A frame is a round or
+        // square hole that holds the middle, or one of three or more of a
+        // size, or one in a piece that spans half the puzzle; a letter's
+        // own enclosures (国, 品) are none of these.
+        std::vector<int> ids;
+        for (size_t i = 0; i < alive.size(); ++i)
+            if (alive[i])
+                ids.push_back(int(i));
+        const QRect all = unionBox(ps, ids);
+        const double extent = std::max(all.width(), all.height());
+        const std::vector<Hole> holes = findHoles(g, ps, std::max(24, int(extent * extent / 400)));
+        std::vector<const Hole *> candidates;
+        for (const Hole &hole : holes)
+            if (alive[size_t(hole.around)] && frameLike(hole) && std::max(hole.box.width(), hole.box.height()) >= 0.12 * extent)
+                candidates.push_back(&hole);
+        std::map<int, std::vector<const Hole *>> byPiece;
+        for (const Hole *hole : candidates) {
+            const QRect &pb = ps.list[size_t(hole->around)].box;
+            const double size = std::max(hole->box.width(), hole->box.height());
+            int alike = 0;
+            for (const Hole *other : candidates) {
+                const double o = std::max(other->box.width(), other->box.height());
+                alike += o <= 1.5 * size && size <= 1.5 * o;
+            }
+            const bool middle = hole->hull.containsPoint(QRectF(all).center(), Qt::OddEvenFill);
+            if (middle || alike >= 3 || std::max(pb.width(), pb.height()) >= 0.45 * extent)
+                byPiece[hole->around].push_back(hole);
+            if (middle && (centreHole.isNull() || hole->box.width() > centreHole.width()))
+                centreHole = hole->box;
+        }
+        for (const auto &[id, frames] : byPiece) {
+            const size_t before = ps.list.size();
+            unframe(g, ps, id, frames, alive);
+            for (size_t i = before; i < ps.list.size(); ++i)
+                if (ps.list[i].count < minCount)
+                    alive[i] = 0;
+        }
+    }
+    // What frames the whole picture.
+    for (size_t i = 0; i < ps.list.size(); ++i) {
+        const Piece &p = ps.list[i];
+        if ((p.box.width() > g.w * 0.6 && p.box.height() > g.h * 0.6)
+            || (touchesEdge(p.box) && (p.box.width() > g.w / 2 || p.box.height() > g.h / 2)))
             alive[i] = 0;
     }
     auto living = [&] {
@@ -529,7 +786,10 @@ CellLayout findCells(const QImage &image)
             centreFrame = id;
     }
     QRectF centreZone;
-    if (centreFrame >= 0) {
+    if (centreFrame < 0 && !centreHole.isNull()) {
+        centre = centreHole.center();
+        centreZone = centreHole;
+    } else if (centreFrame >= 0) {
         centre = QRectF(ps.list[size_t(centreFrame)].box).center();
         centreZone = ps.list[size_t(centreFrame)].box;
     }
@@ -592,7 +852,9 @@ CellLayout findCells(const QImage &image)
     layout.centre = centre;
     if (sectors.empty())
         return layout;
-    if (int(sectors.size()) > kMaxLetters) {
+    // Specks a photo's page edge leaves are counted out below, once the
+    // letters' size is known; so many sectors are text, not a puzzle.
+    if (int(sectors.size()) > 3 * kMaxLetters) {
         layout.outcome = CellLayout::Outcome::TooMany;
         return layout;
     }
@@ -721,6 +983,10 @@ CellLayout findCells(const QImage &image)
         layout.sectors = int(found.size());
         if (int(found.size()) < kMinLetters) {
             layout.outcome = CellLayout::Outcome::TooFew;
+            return layout;
+        }
+        if (int(found.size()) > kMaxLetters) {
+            layout.outcome = CellLayout::Outcome::TooMany;
             return layout;
         }
     }

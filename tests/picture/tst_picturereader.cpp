@@ -71,11 +71,16 @@ QFont gothic(int pixels)
     return font;
 }
 
+enum Look { Plain, Caption, Boxed, Specked };
+
 // Letters clockwise from the top round a framed centre, each with the arrow
 // character nearest its way to or from the centre ('>' letter first); as a
-// caption, white outlined in black on dark blue.
-QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, bool caption = false)
+// caption, white outlined in black on dark blue; boxed, each letter in a box
+// and each arrow a line from box to box, touching both; specked, with dirt
+// between the letters along the edges, as a photographed page has.
+QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, Look look = Plain)
 {
+    const bool caption = look == Caption;
     const int n = int(letters.size()), side = em * 7;
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(caption ? QColor(20, 40, 110) : Qt::white);
@@ -92,13 +97,32 @@ QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, b
     const QPointF c(side / 2.0, side / 2.0);
     p.drawRect(QRectF(c - QPointF(em * 0.6, em * 0.6), QSizeF(em * 1.2, em * 1.2)));
     static const QString eight = u"↑↗→↘↓↙←↖"_s;
+    if (look == Specked)
+        for (const QPointF at : {QPointF(5.15, 0.64), QPointF(6.7, 3.5), QPointF(5.15, 6.36), QPointF(1.85, 6.36), QPointF(0.2, 3.5)})
+            p.fillRect(QRectF(at * em, QSizeF(em / 6.0, em / 8.0)), Qt::black);
     for (int i = 0; i < n; ++i) {
         const double a = 2 * M_PI * i / n;
         const QPointF way(std::sin(a), -std::cos(a));
         p.setFont(gothic(em));
         drawText(QRectF(c + way * em * 2.3 - QPointF(em, em), QSizeF(2 * em, 2 * em)), letters.mid(i, 1));
+        // Along way, a square's edge lies further off than its half side.
+        const double edge = 1 / std::max(std::abs(way.x()), std::abs(way.y()));
+        if (look == Boxed)
+            p.drawRect(QRectF(c + way * em * 2.3 - QPointF(em * 0.65, em * 0.65), QSizeF(em * 1.3, em * 1.3)));
         if (arrows[i] == u'-')
             continue;
+        if (look == Boxed) {
+            QPointF from = c + way * em * (2.3 - 0.65 * edge), to = c + way * em * 0.6 * edge;
+            if (arrows[i] == u'<')
+                std::swap(from, to);
+            const QPointF d = (to - from) / std::hypot(to.x() - from.x(), to.y() - from.y()), side(-d.y(), d.x());
+            p.setPen(QPen(Qt::black, std::max(1.5, em / 16.0)));
+            p.drawLine(from, to - d * em * 0.2);
+            p.setBrush(Qt::black);
+            p.drawPolygon(QPolygonF{to, to - d * em * 0.28 + side * em * 0.15, to - d * em * 0.28 - side * em * 0.15});
+            p.setBrush(Qt::NoBrush);
+            continue;
+        }
         const int towards = (int(std::lround(8.0 * i / n)) + (arrows[i] == u'>' ? 4 : 0)) % 8;
         p.setFont(gothic(em * 11 / 20));
         drawText(QRectF(c + way * em * 1.2 - QPointF(em, em), QSizeF(2 * em, 2 * em)), eight.mid(towards, 1));
@@ -170,23 +194,27 @@ private slots:
         QTest::addColumn<QString>("letters");
         QTest::addColumn<QString>("arrows");
         QTest::addColumn<int>("em");
-        QTest::addColumn<bool>("caption");
+        QTest::addColumn<Look>("look");
         for (const QString &k : {u"霜"_s, u"賦"_s, u"陛"_s, u"憤"_s, u"渇"_s, u"柵"_s, u"塀"_s, u"劾"_s})
-            QTest::newRow(qPrintable(k)) << k + u"出家日"_s << u"----"_s << 48 << false;
+            QTest::newRow(qPrintable(k)) << k + u"出家日"_s << u"----"_s << 48 << Plain;
         // Read alone, 茶 comes out as 菜, sure.
-        QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36 << false;
-        QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << false;
-        QTest::newRow("four, 24 px") << u"運回自移"_s << u">>>>"_s << 24 << false;
-        QTest::newRow("caption, 24 px") << u"歌鼓台踊"_s << u">><<"_s << 24 << true;
-        QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32 << false;
+        QTest::newRow("茶, 36 px") << u"茶出家日"_s << u"----"_s << 36 << Plain;
+        QTest::newRow("six, 48 px") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << Plain;
+        QTest::newRow("four, 24 px") << u"運回自移"_s << u">>>>"_s << 24 << Plain;
+        QTest::newRow("caption, 24 px") << u"歌鼓台踊"_s << u">><<"_s << 24 << Caption;
+        QTest::newRow("six, 32 px") << u"大豪梅降雷風"_s << u"<><><>"_s << 32 << Plain;
+        // Arrows joined to the boxes they run between: one piece of ink.
+        QTest::newRow("boxed, joined") << u"正満今毎曜光"_s << u"><-<>>"_s << 40 << Boxed;
+        QTest::newRow("boxed, joined, four") << u"国英物単"_s << u">>><"_s << 48 << Boxed;
+        QTest::newRow("specked") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << Specked;
     }
     void drawnPuzzles()
     {
         QFETCH(QString, letters);
         QFETCH(QString, arrows);
         QFETCH(int, em);
-        QFETCH(bool, caption);
-        const picture::PictureResult r = m_reader->read(drawnPuzzle(letters, arrows, em, caption));
+        QFETCH(Look, look);
+        const picture::PictureResult r = m_reader->read(drawnPuzzle(letters, arrows, em, look));
         QVERIFY2(r.ok(), qPrintable(r.message));
         QString read;
         for (int i = 0; i < letters.size(); ++i) {
