@@ -106,7 +106,7 @@ QImage draw(const Sketch &sketch)
     } else {
         image.fill(photo ? QColor(245, 242, 232) : Qt::white);
     }
-    QFont font(mincho ? u"IPAMincho"_s : u"IPAGothic"_s);
+    QFont font(!sketch.family.isEmpty() ? sketch.family : mincho ? u"IPAMincho"_s : u"IPAGothic"_s);
     font.setPixelSize(int(em));
     font.setBold(caption);
     const QColor ink = caption ? Qt::white : QColor(20, 20, 20);
@@ -125,7 +125,7 @@ QImage draw(const Sketch &sketch)
         p.drawRect(QRectF(centre - QPointF(em * 0.6, em * 0.6), QSizeF(em * 1.2, em * 1.2)));
     }
 
-    QFont arrowFont(u"IPAGothic"_s);
+    QFont arrowFont(sketch.family.isEmpty() ? u"IPAGothic"_s : sketch.family);
     arrowFont.setPixelSize(int(em * 0.55));
     int k = 0;
     for (int i = 0; i < Puzzle::kBoxes; ++i) {

@@ -19,6 +19,7 @@ struct Sketch {
     int em = 48;             // pixels per kanji
     bool arrowCharacters = true;   // → ← … rather than lines with heads
     quint32 seed = 1;        // the photo's tilt, light and blur
+    QString family;          // another font for every letter and arrow, else IPA Gothic or Mincho
 };
 
 QImage draw(const Sketch &sketch);

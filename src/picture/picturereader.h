@@ -78,6 +78,9 @@ public:
     PictureResult read(const QImage &image);
 
 private:
+    // Whether the letter read as read looks at least as much like a kanji
+    // the model cannot output.
+    bool looksLacking(const QImage &glyph, QChar read);
     struct Engine;
     std::unique_ptr<Engine> m_engine;
     QString m_allowed;
