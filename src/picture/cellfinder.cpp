@@ -371,10 +371,12 @@ ArrowShape arrowShape(const Pieces &ps, int id, int w)
         width[size_t(i)] = maxS[size_t(i)] >= minS[size_t(i)] ? maxS[size_t(i)] - minS[size_t(i)] + 1 : 0;
         widest = std::max(widest, width[size_t(i)]);
     }
-    // A short diagonal arrow's head is nearly as wide as the arrow is long.
-    if (length < 1.6 * widest || length < 8)
-        return {};
+    // A short diagonal arrow's head is nearly as wide as the arrow is long,
+    // and so is an open V head on a short shaft (↓ in VL Gothic); then the
+    // shaft must be a thin line, which the curl of a 「？」 is not.
     const double shaft = std::min({width[2], width[3]});
+    if (length < 1.25 * widest || length < 8 || (length < 1.6 * widest && shaft * 4 > length))
+        return {};
     const double end0 = std::max(width[0], width[1]), end1 = std::max(width[4], width[5]);
     const double headW = std::max(end0, end1), tailW = std::min(end0, end1);
     // Widths between pixel centres across an axis a little off the drawn

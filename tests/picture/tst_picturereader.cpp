@@ -71,13 +71,14 @@ QFont gothic(int pixels)
     return font;
 }
 
-enum Look { Plain, Caption, Boxed, Specked };
+enum Look { Plain, Caption, Boxed, Specked, OpenHeads };
 
 // Letters clockwise from the top round a framed centre, each with the arrow
 // character nearest its way to or from the centre ('>' letter first); as a
 // caption, white outlined in black on dark blue; boxed, each letter in a box
 // and each arrow a line from box to box, touching both; specked, with dirt
-// between the letters along the edges, as a photographed page has.
+// between the letters along the edges, as a photographed page has; with
+// open heads, each arrow a short thin line with a wide open V at its tip.
 QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, Look look = Plain)
 {
     const bool caption = look == Caption;
@@ -111,6 +112,15 @@ QImage drawnPuzzle(const QString &letters, const QString &arrows, int em = 48, L
             p.drawRect(QRectF(c + way * em * 2.3 - QPointF(em * 0.65, em * 0.65), QSizeF(em * 1.3, em * 1.3)));
         if (arrows[i] == u'-')
             continue;
+        if (look == OpenHeads) {
+            const QPointF mid = c + way * em * 1.45, half = way * em * (arrows[i] == u'>' ? -0.25 : 0.25);
+            const QPointF tip = mid + half, d = half / std::hypot(half.x(), half.y()), side(-d.y(), d.x());
+            p.setPen(QPen(Qt::black, em / 20.0));
+            p.drawLine(mid - half, tip);
+            p.drawLine(tip, tip - d * em * 0.17 + side * em * 0.15);
+            p.drawLine(tip, tip - d * em * 0.17 - side * em * 0.15);
+            continue;
+        }
         if (look == Boxed) {
             QPointF from = c + way * em * (2.3 - 0.65 * edge), to = c + way * em * 0.6 * edge;
             if (arrows[i] == u'<')
@@ -207,6 +217,7 @@ private slots:
         // Arrows joined to the boxes they run between: one piece of ink.
         QTest::newRow("boxed, joined") << u"正満今毎曜光"_s << u"><-<>>"_s << 40 << Boxed;
         QTest::newRow("boxed, joined, four") << u"国英物単"_s << u">>><"_s << 48 << Boxed;
+        QTest::newRow("open heads") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << OpenHeads;
         QTest::newRow("specked") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << Specked;
     }
     void drawnPuzzles()
