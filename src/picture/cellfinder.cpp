@@ -896,7 +896,11 @@ CellLayout findCells(const QImage &image)
             const QPointF toCentre = centre - p.centroid();
             const double r = std::hypot(toCentre.x(), toCentre.y());
             const double along = (shape.head.x() * toCentre.x() + shape.head.y() * toCentre.y()) / std::max(r, 1e-9);
-            if (r < distanceTo(letterBox, centre) && std::abs(along) > 0.5 && !letterBox.intersects(QRectF(p.box)))
+            // A diagonal arrow by a wide letter's corner may cross the
+            // corner of the letter's box, not the letter.
+            const QRectF overlap = letterBox.intersected(QRectF(p.box));
+            const bool clear = overlap.width() * overlap.height() <= 0.05 * p.box.width() * p.box.height();
+            if (r < distanceTo(letterBox, centre) && std::abs(along) > 0.5 && clear)
                 return along > 0 ? Arrow::LetterFirst : Arrow::AnswerFirst;
             return Arrow::None;
         };
