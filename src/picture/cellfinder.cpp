@@ -471,68 +471,86 @@ double polygonArea(const QPolygonF &p)
     return std::abs(a) / 2;
 }
 
-// Distance from q to the convex polygon, 0 inside it.
-double distanceToHull(const QPolygonF &hull, QPointF q)
-{
-    bool inside = true;
-    double best = 1e18;
-    for (qsizetype i = 0; i < hull.size(); ++i) {
-        const QPointF a = hull[i], b = hull[(i + 1) % hull.size()];
-        if (cross(a, b, q) < 0)
-            inside = false;
-        const QPointF ab = b - a;
-        const double len2 = ab.x() * ab.x() + ab.y() * ab.y();
-        const double t = len2 > 0 ? std::clamp(((q.x() - a.x()) * ab.x() + (q.y() - a.y()) * ab.y()) / len2, 0.0, 1.0) : 0;
-        best = std::min(best, std::hypot(q.x() - a.x() - t * ab.x(), q.y() - a.y() - t * ab.y()));
-    }
-    return inside ? 0 : best;
-}
-
 std::vector<Hole> findHoles(const Gray &g, const Pieces &ps, int minArea)
 {
+    // Paper in runs along the rows, runs that touch from one row to the
+    // next joined: a tenth of the work of visiting every paper pixel.
     const int w = g.w, h = g.h;
-    std::vector<char> seen(size_t(w) * size_t(h), 0);
-    std::vector<Hole> holes;
-    std::vector<int> stack;
-    std::vector<std::pair<int, int>> rows;   // each row's first and last x, from the hole's top row
-    for (int start = 0; start < w * h; ++start) {
-        if (ps.label[size_t(start)] >= 0 || seen[size_t(start)])
-            continue;
-        const int top = start / w;
-        Hole hole;
-        hole.around = top > 0 ? ps.label[size_t(start - w)] : -1;
-        hole.box = QRect(start % w, top, 1, 1);
-        bool edge = false;
-        rows.clear();
-        stack.push_back(start);
-        seen[size_t(start)] = 1;
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            const int x = i % w, y = i / w;
-            ++hole.area;
-            edge = edge || x == 0 || y == 0 || x == w - 1 || y == h - 1;
-            if (size_t(y - top) >= rows.size())
-                rows.resize(size_t(y - top) + 1, {x, x});
-            auto &[lo, hi] = rows[size_t(y - top)];
-            lo = std::min(lo, x);
-            hi = std::max(hi, x);
-            const int next[4] = {x > 0 ? i - 1 : -1, x < w - 1 ? i + 1 : -1, y > 0 ? i - w : -1, y < h - 1 ? i + w : -1};
-            for (int j : next)
-                if (j >= 0 && ps.label[size_t(j)] < 0 && !seen[size_t(j)]) {
-                    seen[size_t(j)] = 1;
-                    stack.push_back(j);
+    struct Run {
+        int y, x0, x1;
+    };
+    std::vector<Run> runs;
+    std::vector<int> parent;
+    const auto root = [&](int r) {
+        while (parent[size_t(r)] != r)
+            r = parent[size_t(r)] = parent[size_t(parent[size_t(r)])];
+        return r;
+    };
+    size_t previous = 0;   // the first run of the row above
+    for (int y = 0; y < h; ++y) {
+        const size_t start = runs.size();
+        const int *label = ps.label.data() + size_t(y) * size_t(w);
+        for (int x = 0; x < w;) {
+            if (label[x] >= 0) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            while (x < w && label[x] < 0)
+                ++x;
+            runs.push_back({y, x0, x - 1});
+            parent.push_back(int(runs.size() - 1));
+        }
+        if (y > 0)
+            for (size_t a = previous, b = start; a < start && b < runs.size();) {
+                if (runs[a].x1 >= runs[b].x0 && runs[b].x1 >= runs[a].x0) {
+                    const int ra = root(int(a)), rb = root(int(b));
+                    if (ra != rb)
+                        parent[size_t(std::max(ra, rb))] = std::min(ra, rb);
                 }
-        }
-        if (edge || hole.area < minArea || hole.around < 0)
+                if (runs[a].x1 < runs[b].x1)
+                    ++a;
+                else
+                    ++b;
+            }
+        previous = start;
+    }
+    // Per component, in the order of their first (top, then left) run.
+    struct Gathered {
+        int area = 0;
+        bool edge = false;
+        std::vector<QPointF> ends;   // each row's first and last pixel centres
+        int lastRow = -1;
+    };
+    std::map<int, Gathered> byRoot;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const Run &run = runs[r];
+        Gathered &c = byRoot[root(int(r))];
+        c.area += run.x1 - run.x0 + 1;
+        c.edge = c.edge || run.y == 0 || run.y == h - 1 || run.x0 == 0 || run.x1 == w - 1;
+        if (c.edge)
             continue;
-        // Of the pixels' centres: the frame's own pixels lie outside it.
-        std::vector<QPointF> ends;
-        for (size_t r = 0; r < rows.size(); ++r) {
-            const double y = top + double(r) + 0.5;
-            ends.insert(ends.end(), {QPointF(rows[r].first + 0.5, y), QPointF(rows[r].second + 0.5, y)});
+        const double y = run.y + 0.5;
+        if (c.lastRow != run.y) {
+            c.ends.push_back({run.x0 + 0.5, y});
+            c.ends.push_back({run.x1 + 0.5, y});
+            c.lastRow = run.y;
+        } else {
+            c.ends.back() = {run.x1 + 0.5, y};
         }
-        hole.hull = convexHull(std::move(ends));
+    }
+    std::vector<Hole> holes;
+    for (auto &[first, c] : byRoot) {
+        if (c.edge || c.area < minArea)
+            continue;
+        const Run &top = runs[size_t(first)];
+        Hole hole;
+        hole.around = ps.label[size_t(top.y - 1) * size_t(w) + size_t(top.x0)];
+        if (hole.around < 0)
+            continue;
+        hole.area = c.area;
+        // Of the pixels' centres: the frame's own pixels lie outside it.
+        hole.hull = convexHull(std::move(c.ends));
         hole.hullArea = polygonArea(hole.hull);
         hole.box = hole.hull.boundingRect().toAlignedRect();
         holes.push_back(std::move(hole));
@@ -567,16 +585,58 @@ void unframe(Gray &g, Pieces &ps, int id, const std::vector<const Hole *> &frame
     }
     const double stroke = 2.0 * (b - a) / std::max(1, edges);
     const double band = 1.15 * stroke + 1.5;
+    // Each hull's span along each pixel row (through the pixels' centres):
+    // a pixel's distance from the hull is then its distance from the spans
+    // of the rows within the band, far fewer than the hull's sides.
+    const int reach = int(std::ceil(band));
+    struct Spans {
+        int top = 0;
+        std::vector<std::pair<double, double>> rows;   // first > second: the row misses the hull
+    };
+    std::vector<Spans> spans;
+    for (const Hole *hole : frames) {
+        Spans sp;
+        sp.top = hole->box.top();
+        for (int y = hole->box.top(); y <= hole->box.bottom(); ++y) {
+            const double yc = y + 0.5;
+            double lo = 1e18, hi = -1e18;
+            for (qsizetype e = 0; e < hole->hull.size(); ++e) {
+                const QPointF p0 = hole->hull[e], p1 = hole->hull[(e + 1) % hole->hull.size()];
+                if ((p0.y() - yc) * (p1.y() - yc) > 0 || (p0.y() == p1.y() && p0.y() != yc))
+                    continue;
+                const double x0 = p0.y() == p1.y() ? p0.x() : p0.x() + (yc - p0.y()) / (p1.y() - p0.y()) * (p1.x() - p0.x());
+                const double x1 = p0.y() == p1.y() ? p1.x() : x0;
+                lo = std::min({lo, x0, x1});
+                hi = std::max({hi, x0, x1});
+            }
+            sp.rows.emplace_back(lo, hi);
+        }
+        spans.push_back(std::move(sp));
+    }
+    const auto nearHull = [&](const Spans &sp, double qx, int y) {
+        const auto at = [&](int row) -> const std::pair<double, double> * {
+            const int k = row - sp.top;
+            return k >= 0 && k < int(sp.rows.size()) ? &sp.rows[size_t(k)] : nullptr;
+        };
+        if (const auto *own = at(y); own && qx >= own->first - 0.01 && qx <= own->second + 0.01)
+            return false;   // inside
+        for (int dy = -reach; dy <= reach; ++dy)
+            if (const auto *row = at(y + dy); row && row->first <= row->second) {
+                const double dx = std::max({row->first - qx, 0.0, qx - row->second});
+                if (dx * dx + double(dy) * dy <= band * band)
+                    return true;
+            }
+        return false;
+    };
     std::vector<int> left;
     for (int k = a; k < b; ++k) {
         const int i = ps.pixels[size_t(k)];
-        const QPointF q(i % w + 0.5, i / w + 0.5);
+        const int y = i / w;
+        const double qx = i % w + 0.5;
         bool erase = false;
-        for (const Hole *hole : frames)
-            if (hole->box.adjusted(-int(band) - 1, -int(band) - 1, int(band) + 1, int(band) + 1).contains(q.toPoint())) {
-                const double d = distanceToHull(hole->hull, q);
-                erase = erase || (d > 0.01 && d <= band);
-            }
+        for (size_t f = 0; f < frames.size() && !erase; ++f)
+            if (frames[f]->box.adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1).contains(i % w, y))
+                erase = nearHull(spans[f], qx, y);
         if (erase) {
             ps.label[size_t(i)] = -1;
             g.px[size_t(i)] = 255;
