@@ -567,6 +567,18 @@ bool frameLike(const Hole &hole)
            && hole.area >= 0.55 * hole.hullArea;
 }
 
+// Whether what encloses inside (a piece's hole or box) is a letter's own
+// enclosure, 囗 in 国 or 図: the ink it holds nearly fills it. A frame
+// drawn round a letter leaves a margin (the letter fills 60-75% of it).
+bool ownEnclosure(const Pieces &ps, const std::vector<char> &alive, int enclosing, const QRect &inside)
+{
+    QRect held;
+    for (size_t k = 0; k < ps.list.size(); ++k)
+        if (alive[k] && int(k) != enclosing && inside.contains(ps.list[k].centroid().toPoint()))
+            held |= ps.list[k].box;
+    return std::max(held.width(), held.height()) >= 0.8 * std::max(inside.width(), inside.height());
+}
+
 // Erases the frames round holes from their piece (a band as wide as its
 // strokes, outside each hull) and gives what is left of the piece, the
 // arrows and letters the frames touched, as new pieces of its own.
@@ -779,6 +791,7 @@ CellLayout findCells(const QImage &image)
             alive[i] = 0;
     }
     QRectF centreHole;
+    std::vector<char> letterOwn(ps.list.size(), 0);   // pieces that are a letter's own enclosure
     {
         // Frames that arrows or letters touch join them in one piece: the
         // frames are erased and what they held kept. A frame is a round or
@@ -793,9 +806,14 @@ CellLayout findCells(const QImage &image)
         const double extent = std::max(all.width(), all.height());
         const std::vector<Hole> holes = findHoles(g, ps, std::max(24, int(extent * extent / 400)));
         std::vector<const Hole *> candidates;
-        for (const Hole &hole : holes)
-            if (alive[size_t(hole.around)] && frameLike(hole) && std::max(hole.box.width(), hole.box.height()) >= 0.12 * extent)
+        for (const Hole &hole : holes) {
+            if (!alive[size_t(hole.around)])
+                continue;
+            if (ownEnclosure(ps, alive, hole.around, hole.box))
+                letterOwn[size_t(hole.around)] = 1;
+            else if (frameLike(hole) && std::max(hole.box.width(), hole.box.height()) >= 0.12 * extent)
                 candidates.push_back(&hole);
+        }
         std::map<int, std::vector<const Hole *>> byPiece;
         for (const Hole *hole : candidates) {
             const QRect &pb = ps.list[size_t(hole->around)].box;
@@ -875,8 +893,9 @@ CellLayout findCells(const QImage &image)
     // Boxes drawn round letters: hollow pieces with pieces inside them. One
     // alone is more likely a letter's own enclosure (国, 回).
     std::vector<int> frames;
+    letterOwn.resize(ps.list.size(), 0);
     for (int id : ids) {
-        if (!hollow(ps, id, w))
+        if (!hollow(ps, id, w) || letterOwn[size_t(id)])
             continue;
         const QRect &b = ps.list[size_t(id)].box;
         bool encloses = false, enclosed = false;

@@ -217,6 +217,9 @@ private slots:
         // Arrows joined to the boxes they run between: one piece of ink.
         QTest::newRow("boxed, joined") << u"正満今毎曜光"_s << u"><-<>>"_s << 40 << Boxed;
         QTest::newRow("boxed, joined, four") << u"国英物単"_s << u">>><"_s << 48 << Boxed;
+        // Letters with an enclosure of their own (囗 in 国, 図): no frame to erase.
+        QTest::newRow("enclosed letters") << u"国図回園"_s << u">><>"_s << 48 << Plain;
+        QTest::newRow("enclosed letters, six") << u"国図回園団囲"_s << u">><>--"_s << 40 << Plain;
         QTest::newRow("open heads") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << OpenHeads;
         QTest::newRow("specked") << u"正満今毎曜光"_s << u"><<>><"_s << 48 << Specked;
     }
