@@ -226,14 +226,14 @@ int main(int argc, char **argv)
     const qint64 t0 = monotonicNs();
     picture::PictureReader reader(allowed);
     const double startMs = double(monotonicNs() - t0) / 1e6;
-    // The first reading also makes the letter shapes a doubt is checked with.
-    const qint64 t1 = monotonicNs();
-    reader.read(ocrpictures::draw(Sketch{Style::GothicCross, Puzzle::fromLetters(u"国英物単"_s), 48, true, 1, {}}));
-    const double firstMs = double(monotonicNs() - t1) / 1e6;
     if (!reader.loaded()) {
         std::fprintf(stderr, "tolvo-bench-ocr: %s\n", qPrintable(picture::errorMessage(picture::PictureError::EngineMissing)));
         return 2;
     }
+    // The first reading also makes the letter shapes a doubt is checked with.
+    const qint64 t1 = monotonicNs();
+    reader.read(ocrpictures::draw(Sketch{Style::GothicCross, Puzzle::fromLetters(u"国英物単"_s), 48, true, 1, {}}));
+    const double firstMs = double(monotonicNs() - t1) / 1e6;
 
     const int sizes[] = {24, 36, 54, 80, 120};
     std::map<Style, Tally> byStyle;

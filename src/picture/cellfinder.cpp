@@ -582,20 +582,13 @@ bool ownEnclosure(const Pieces &ps, const std::vector<char> &alive, int enclosin
 // Erases the frames round holes from their piece (a band as wide as its
 // strokes, outside each hull) and gives what is left of the piece, the
 // arrows and letters the frames touched, as new pieces of its own.
-void unframe(Gray &g, Pieces &ps, int id, const std::vector<const Hole *> &frames, std::vector<char> &alive)
+// interior: the piece's pixels whose four neighbours are the piece's too.
+void unframe(Gray &g, Pieces &ps, int id, int interior, const std::vector<const Hole *> &frames, std::vector<char> &alive)
 {
     const int w = g.w;
     const int a = ps.pixelStart[size_t(id)], b = ps.pixelStart[size_t(id) + 1];
     // Stroke width from ink over edge: a thin line's edge is twice its length.
-    int edges = 0;
-    for (int k = a; k < b; ++k) {
-        const int i = ps.pixels[size_t(k)], x = i % w, y = i / w;
-        const auto mine = [&](int xx, int yy) {
-            return xx >= 0 && yy >= 0 && xx < w && yy < g.h && ps.label[size_t(yy) * size_t(w) + size_t(xx)] == id;
-        };
-        edges += !(mine(x - 1, y) && mine(x + 1, y) && mine(x, y - 1) && mine(x, y + 1));
-    }
-    const double stroke = 2.0 * (b - a) / std::max(1, edges);
+    const double stroke = 2.0 * (b - a) / std::max(1, b - a - interior);
     const double band = 1.15 * stroke + 1.5;
     // Each hull's span along each pixel row (through the pixels' centres):
     // a pixel's distance from the hull is then its distance from the spans
@@ -613,13 +606,13 @@ void unframe(Gray &g, Pieces &ps, int id, const std::vector<const Hole *> &frame
             const double yc = y + 0.5;
             double lo = 1e18, hi = -1e18;
             for (qsizetype e = 0; e < hole->hull.size(); ++e) {
+                // A level side's ends are also ends of its neighbours, which cross the row there.
                 const QPointF p0 = hole->hull[e], p1 = hole->hull[(e + 1) % hole->hull.size()];
-                if ((p0.y() - yc) * (p1.y() - yc) > 0 || (p0.y() == p1.y() && p0.y() != yc))
+                if (p0.y() == p1.y() || (p0.y() - yc) * (p1.y() - yc) > 0)
                     continue;
-                const double x0 = p0.y() == p1.y() ? p0.x() : p0.x() + (yc - p0.y()) / (p1.y() - p0.y()) * (p1.x() - p0.x());
-                const double x1 = p0.y() == p1.y() ? p1.x() : x0;
-                lo = std::min({lo, x0, x1});
-                hi = std::max({hi, x0, x1});
+                const double x = p0.x() + (yc - p0.y()) / (p1.y() - p0.y()) * (p1.x() - p0.x());
+                lo = std::min(lo, x);
+                hi = std::max(hi, x);
             }
             sp.rows.emplace_back(lo, hi);
         }
@@ -831,7 +824,7 @@ CellLayout findCells(const QImage &image)
         }
         for (const auto &[id, frames] : byPiece) {
             const size_t before = ps.list.size();
-            unframe(g, ps, id, frames, alive);
+            unframe(g, ps, id, interior[size_t(id)], frames, alive);
             for (size_t i = before; i < ps.list.size(); ++i)
                 if (ps.list[i].count < minCount)
                     alive[i] = 0;

@@ -366,10 +366,11 @@ bool PictureReader::looksLacking(const QImage &glyph, QChar read)
     Shape cell;
     if (e.lacking.empty() || !shapeOf(glyph, false, cell))
         return false;
-    if (!e.known.contains(read))
-        e.known.insert(read, e.shapesOf(read));
+    auto known = e.known.find(read);
+    if (known == e.known.end())
+        known = e.known.insert(read, e.shapesOf(read));
     float asRead = -1, asLacking = -1;
-    for (const Shape &shape : e.known.value(read))
+    for (const Shape &shape : *known)
         asRead = std::max(asRead, likeness(cell, shape));
     for (const auto &[c, shape] : e.lacking)
         asLacking = std::max(asLacking, likeness(cell, shape));
